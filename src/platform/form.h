@@ -57,6 +57,9 @@ protected:
             return;
         }
         Base::closeEvent(event);
+        // Closing the main window ends the program, whatever else is open.
+        auto* app = TApplication::Instance();
+        if (event->isAccepted() && app && app->MainForm() == this) app->quit();
     }
 };
 
