@@ -1,0 +1,175 @@
+#include "export_run.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "errors.h"
+#include "frame.h"
+#include "image.h"
+#include "naming.h"
+#include "records.h"
+
+namespace tessaron::cli {
+namespace {
+
+std::string Hex(uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Looks at the file before it is indexed, so that an unusable file gets a
+// message that says what is wrong with it.  Empty when the file is an FLX
+// archive as far as its header goes.
+std::string ProbeHeader(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "cannot open " + path + ": " + std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "cannot open " + path + ": it is a folder";
+    // A FIFO or device would block or never end; an archive is a plain file.
+    if (!S_ISREG(st.st_mode)) return "cannot open " + path + ": not a regular file";
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
+    uint8_t header[kFlxHeaderSize];
+    const ssize_t got = ::pread(fd, header, sizeof header, 0);
+    const int readError = errno;
+    ::close(fd);
+
+    if (st.st_size <= off_t(kFlxHeaderSize))
+        return path + " is not an FLX archive: it is " + std::to_string(st.st_size) +
+               " bytes long, not longer than the 128-byte header";
+    if (got < 0) return "cannot read " + path + ": " + std::strerror(readError);
+    if (got != ssize_t(kFlxHeaderSize)) return "cannot read the header of " + path;
+    for (uint32_t i = kFlxSignatureStart; i < kFlxSignatureStart + kFlxSignatureLength; ++i)
+        if (header[i] != kFlxSignatureByte)
+            return path + " is not an FLX archive: header byte " + std::to_string(i) + " is " +
+                   Hex(header[i]) + ", not 0x1A";
+    return {};
+}
+
+// Why indexing failed once the header was found good: the entry table or a
+// block runs past the end of the file (or could not be read).
+std::string DescribeIndexFailure(const std::string& path, const TArchive& archive) {
+    const int64_t length = archive.FFile.Length();
+    const uint32_t count = ReadLE32(archive.FHeader + kFlxCountOffset);
+    const uint64_t tableEnd = kFlxHeaderSize + uint64_t(kTableEntrySize) * count;
+    if (length >= 0 && tableEnd > uint64_t(length))
+        return path + " is cut short: its entry table of " + std::to_string(count) +
+               " entries ends at byte " + std::to_string(tableEnd) + ", the file has " +
+               std::to_string(length);
+    for (uint32_t b = 0; b < archive.FBlockInfo.size() && b < archive.FBlocks.size(); ++b) {
+        if (archive.FBlockInfo[b].FramesRead) continue;
+        return path + " is cut short: the block of entry " + BlockItemText(archive.FBlockIndex[b]) +
+               " (at byte " + std::to_string(archive.FBlocks[b].Offset) +
+               ") or its frame table runs past the end of the file";
+    }
+    return "cannot read the index of " + path;
+}
+
+std::string FrameLabel(const FrameJob& job, const std::string& fileName) {
+    const auto slash = fileName.rfind('/');
+    return "frame " + FrameRowName(job.Entry, job.Frame) + " (" +
+           (slash == std::string::npos ? fileName : fileName.substr(slash + 1)) + ")";
+}
+
+// Why a frame's record could not be loaded.
+std::string DescribeLoadFailure(const TArchive& archive, const FrameJob& job) {
+    const FrameLocation at = archive.Locate(job.Block, job.Frame);
+    const int64_t length = archive.FFile.Length();
+    if (length >= 0 && at.Position + at.Size > uint64_t(length))
+        return "its record of " + std::to_string(at.Size) + " bytes at byte " +
+               std::to_string(at.Position) + " runs past the end of the archive (" +
+               std::to_string(length) + " bytes)";
+    return "its record cannot be read";
+}
+
+// Why a loaded record could not be decoded.
+std::string DescribeDecodeFailure(const Spr& sprite) {
+    if (!sprite.IsWellFormed())
+        return "its record of " + std::to_string(sprite.RawSize) +
+               " bytes is shorter than its header and line table (height " +
+               std::to_string(sprite.Height()) + ")";
+    return "its size of " + std::to_string(sprite.Width()) + " by " + std::to_string(sprite.Height()) +
+           " pixels is beyond what can be decoded";
+}
+
+}  // namespace
+
+std::string OpenForExport(const std::string& path, TArchive& archive) {
+    if (std::string problem = ProbeHeader(path); !problem.empty()) return problem;
+    NullViews views;
+    archive.FLoaded = archive.OpenArchive(path, views);
+    if (archive.FLoaded) return {};
+    if (!archive.FFile.IsOpen()) return "cannot open " + path;
+    // The header was good a moment ago; look again in case the file changed.
+    if (std::string problem = ProbeHeader(path); !problem.empty()) return problem;
+    return DescribeIndexFailure(path, archive);
+}
+
+std::optional<uint32_t> FindBlockByEntry(const TArchive& archive, uint32_t entry) {
+    for (uint32_t b = 0; b < archive.FBlockCount; ++b)
+        if (archive.FBlockIndex[b] == entry) return b;
+    return std::nullopt;
+}
+
+std::vector<FrameJob> PlanFrames(const TArchive& archive, bool showTiny,
+                                 std::optional<uint32_t> onlyBlock) {
+    std::vector<FrameJob> jobs;
+    for (uint32_t b = 0; b < archive.FBlockCount; ++b) {
+        if (onlyBlock && *onlyBlock != b) continue;
+        const uint32_t count = archive.FrameCount(b);
+        for (uint32_t f = 0; f < count; ++f)
+            if (IsVisibleFrame(archive.Frame(b, f).Size, showTiny))
+                jobs.push_back({b, f, archive.FBlockIndex[b]});
+    }
+    return jobs;
+}
+
+void ListFrames(const TArchive& archive, const std::vector<FrameJob>& jobs, std::ostream& out) {
+    for (const FrameJob& job : jobs)
+        out << FrameRowName(job.Entry, job.Frame) << '\t'
+            << FrameRowSize(archive.Frame(job.Block, job.Frame).Size) << '\n';
+}
+
+ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
+                           const std::string& folder, bool raw, Reporter& reporter) {
+    ExportSummary summary;
+    // One image serves the whole run; each frame only resizes and refills it.
+    const auto image = raw ? nullptr : NewFrameImage();
+    const std::string extension = raw ? ".res" : ".bmp";
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const FrameJob& job = jobs[i];
+        const std::string name = ExportFileName(folder, job.Entry, job.Frame, extension);
+        Spr sprite;
+        try {
+            if (!archive.LoadFrame(job.Block, job.Frame, sprite)) {
+                reporter.Problem(FrameLabel(job, name) + " skipped: " + DescribeLoadFailure(archive, job));
+                ++summary.Skipped;
+            } else if (raw) {
+                sprite.SaveRaw(name);
+                ++summary.Written;
+            } else if (!sprite.Decode()) {
+                reporter.Problem(FrameLabel(job, name) + " skipped: " + DescribeDecodeFailure(sprite));
+                ++summary.Skipped;
+            } else {
+                FillFrameImage(*image, sprite);
+                image->SaveToFile(name);
+                ++summary.Written;
+            }
+        } catch (const EFCreateError& e) {
+            reporter.Problem(e.what());
+            summary.WriteFailed = true;
+        } catch (const EWriteError& e) {
+            reporter.Problem(std::string(e.what()) + " on " + name);
+            summary.WriteFailed = true;
+        }
+        reporter.Progress(i + 1, jobs.size());
+        if (summary.WriteFailed) break;
+    }
+    return summary;
+}
+
+}  // namespace tessaron::cli

@@ -1,0 +1,67 @@
+// The work of tessaron-export, apart from its command line: opening an
+// archive with a message for each way it can be unusable, choosing the
+// frames to take, listing them and exporting them the way the viewer's
+// "Export All" and "Export Block" do.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "archive.h"
+
+namespace tessaron::cli {
+
+// What a run tells its user while it works.
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+    // After each frame, written or skipped: `done` of `total` frames.
+    virtual void Progress(size_t done, size_t total) = 0;
+    // One line about something that went wrong, without the program's name.
+    virtual void Problem(const std::string& message) = 0;
+};
+
+// Opens and indexes the archive.  Returns an empty string on success, or a
+// one-line message saying why the archive cannot be used: it cannot be
+// opened or read, it is not an FLX archive, or its entry table or one of its
+// blocks is cut short.
+std::string OpenForExport(const std::string& path, TArchive& archive);
+
+// One frame to list or export.
+struct FrameJob {
+    uint32_t Block = 0;  // position among the blocks
+    uint32_t Frame = 0;  // position in the block's frame table
+    uint32_t Entry = 0;  // the block's entry number in the archive
+};
+
+// The block whose archive entry number is `entry`, if that entry is a block.
+std::optional<uint32_t> FindBlockByEntry(const TArchive& archive, uint32_t entry);
+
+// The visible frames (see IsVisibleFrame) of every block, or of one block,
+// in block order and frame order.
+std::vector<FrameJob> PlanFrames(const TArchive& archive, bool showTiny,
+                                 std::optional<uint32_t> onlyBlock = std::nullopt);
+
+// One line per frame: the frame list's name and raw size, tab-separated.
+void ListFrames(const TArchive& archive, const std::vector<FrameJob>& jobs, std::ostream& out);
+
+struct ExportSummary {
+    size_t Written = 0;
+    size_t Skipped = 0;         // frames that could not be read whole or decoded
+    bool WriteFailed = false;   // a file could not be created or written; the run stopped there
+    bool Complete() const { return Skipped == 0 && !WriteFailed; }
+};
+
+// Writes each frame into `folder` (which ends in '/') under its export name:
+// a BMP of the decoded frame, or with `raw` the record exactly as stored.
+// Frames that cannot be read whole or decoded are reported and skipped; a
+// file that cannot be written is reported and ends the run, as it does in
+// the viewer.  Frames are read one at a time through the archive's handle.
+ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
+                           const std::string& folder, bool raw, Reporter& reporter);
+
+}  // namespace tessaron::cli
