@@ -1,5 +1,6 @@
 #include "archive.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "frame.h"
@@ -18,6 +19,12 @@ bool TableFits(uint64_t position, uint64_t count, uint64_t entrySize, int64_t le
     const uint64_t end = uint64_t(length);
     return position <= end && count * entrySize <= end - position;
 }
+
+// Frame tables of different blocks may overlap: nothing stops two entries
+// from naming the same body.  Tables that do not overlap fit in the file;
+// beyond what the file can hold, only this many entries in all are held, so
+// that a small file cannot make us hold one large table thousands of times.
+constexpr uint64_t kSharedFrameEntryAllowance = uint64_t(1) << 22;  // 32 MiB of tables
 
 void ReadTable(const uint8_t* bytes, uint32_t count, std::vector<TFrameEntry>& out) {
     out.resize(count);
@@ -72,6 +79,9 @@ bool TArchive::OpenArchive(const std::string& path, ArchiveViews& views) {
 
     FBlockInfo.assign(FBlockCount, TSBInfo{});
     std::vector<uint8_t> frameTable;
+    const uint64_t frameEntryLimit =
+        std::max<uint64_t>(uint64_t(length) / kTableEntrySize, kSharedFrameEntryAllowance);
+    uint64_t frameEntriesHeld = 0;
     for (uint32_t b = 0; b < FBlockCount; ++b) {
         TSBInfo& info = FBlockInfo[b];
         const uint64_t offset = FBlocks[b].Offset;
@@ -82,6 +92,8 @@ bool TArchive::OpenArchive(const std::string& path, ArchiveViews& views) {
         const uint32_t frameCount = info.FrameCount();
         const uint64_t tableStart = offset + kBlockHeaderSize;
         if (!TableFits(tableStart, frameCount, kTableEntrySize, length)) return false;
+        frameEntriesHeld += frameCount;
+        if (frameEntriesHeld > frameEntryLimit) return false;
         frameTable.resize(size_t(frameCount) * kTableEntrySize);
         if (!FFile.Seek(tableStart) ||
             FFile.Read(frameTable.data(), frameTable.size()) != int64_t(frameTable.size())) {
