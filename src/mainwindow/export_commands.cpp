@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -103,6 +104,15 @@ bool BlockStillInArchive(const TArchive& archive, uint32_t block) {
 }
 bool FrameStillInArchive(const TArchive& archive, uint32_t block, uint32_t frame) {
     return BlockStillInArchive(archive, block) && frame < archive.FrameCount(block);
+}
+
+// Destroys the run's progress dialog, which enables the main window again,
+// and gives the keyboard back to the main window if the dialog had it.
+template <class Dialog>
+void EndRun(FormPtr<Dialog>& dlg, QWidget& mainWindow) {
+    const bool dialogActive = QApplication::activeWindow() == dlg.get();
+    dlg.reset();
+    if (dialogActive) mainWindow.activateWindow();
 }
 
 }  // namespace
@@ -208,7 +218,7 @@ void TForm1::mmFileExportBlockClick() {
         if (!FrameStillInArchive(FArchive, b, frames[i])) break;
         ExportFrameImage(FArchive, b, frames[i], folder, *image, skipped);
     }
-    dlg.reset();
+    EndRun(dlg, *this);
     if (!skipped.IsEmpty()) FDialogs.ShowMessage(this, MessageKind::Warning, skipped.Text());
 }
 
@@ -268,7 +278,7 @@ void TForm1::mmFileExportAllClick() {
             ExportFrameImage(FArchive, b, visible[j], folder, *image, skipped);
         }
     }
-    dlg.reset();
+    EndRun(dlg, *this);
     if (!skipped.IsEmpty()) FDialogs.ShowMessage(this, MessageKind::Warning, skipped.Text());
 }
 
