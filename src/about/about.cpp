@@ -45,6 +45,7 @@ QImage AboutFigure() {
         const uint32_t rgb = kSpriteColours[k];
         colours[k] = qRgb(int(rgb >> 16) & 0xFF, int(rgb >> 8) & 0xFF, int(rgb) & 0xFF);
     }
+    indexed.setColorTable(colours);
     for (uint32_t y = 0; y < figure.Height; ++y)
         for (uint32_t x = 0; x < figure.Width; ++x) indexed.setPixel(int(x), int(y), figure.At(x, y));
     // The picture is drawn transparent: its bottom-left pixel's colour is

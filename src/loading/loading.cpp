@@ -24,7 +24,6 @@ TForm2::TForm2() : TFormOf<QWidget>(nullptr, Qt::Dialog) {
     QFont formFont = font();
     formFont.setPixelSize(11);
     setFont(formFont);
-    resize(kOuterWidth, kOuterHeight);
 
     Panel1 = new QLabel(QStringLiteral("Loading data..."));
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -38,6 +37,9 @@ TForm2::TForm2() : TFormOf<QWidget>(nullptr, Qt::Dialog) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Panel1);
+    // The designed size, unless the platform's font needs more room for the
+    // whole text.
+    setFixedSize(QSize(kOuterWidth, kOuterHeight).expandedTo(minimumSizeHint()));
 
     TApplication* app = TApplication::Instance();
     mainWindow_ = app ? app->MainForm() : nullptr;

@@ -1,5 +1,9 @@
 #include "frame_list_model.h"
 
+#include <exception>
+
+#include "application.h"
+
 namespace tessaron {
 
 namespace {
@@ -30,7 +34,15 @@ const TListItem& TFrameListModel::Row(int row) const {
         TListItem item;
         item.Index = row;
         ++requests_;
-        rowData_(item);
+        // Rows are asked for while the list paints: an error must not unwind
+        // through Qt's painting, so it is reported once the paint is over
+        // and the row stays blank.
+        try {
+            rowData_(item);
+        } catch (const std::exception& error) {
+            item = TListItem{row, {}, {}};
+            ReportExceptionLater(QString::fromLocal8Bit(error.what()));
+        }
         lastRow_ = std::move(item);
     }
     return *lastRow_;

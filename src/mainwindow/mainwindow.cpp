@@ -313,6 +313,7 @@ void TForm1::mmFileOpenClick() {
     EnableArchiveCommands(FArchive.FLoaded);
     loading->hide();
     loading.reset();
+    activateWindow();  // back from the loading window
 }
 
 void TForm1::mmFileCloseClick() { FArchive.CloseArchive(*this); }

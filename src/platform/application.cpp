@@ -44,4 +44,10 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 
 void ProcessPendingMessages() { QCoreApplication::processEvents(); }
 
+void ReportExceptionLater(const QString& message) {
+    TApplication* app = TApplication::Instance();
+    if (!app) return;
+    QMetaObject::invokeMethod(app, [app, message] { app->ShowException(message); }, Qt::QueuedConnection);
+}
+
 }  // namespace tessaron

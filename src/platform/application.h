@@ -46,4 +46,9 @@ private:
 // Lets the event loop run once over what is queued, then returns.
 void ProcessPendingMessages();
 
+// For errors caught where no box may open (inside painting, say): the
+// report is queued and shown by the event loop once the current event is
+// done.
+void ReportExceptionLater(const QString& message);
+
 }  // namespace tessaron

@@ -1,5 +1,8 @@
 #include "form.h"
 
+#include <QPointer>
+#include <QVariant>
+
 namespace tessaron {
 
 QPoint CentredPosition(const QRect& main, const QSize& own) {
@@ -9,13 +12,31 @@ QPoint CentredPosition(const QRect& main, const QSize& own) {
     return QPoint(left, top);
 }
 
+namespace {
+constexpr const char* kCentredOn = "tessaronCentredOn";
+}  // namespace
+
 void CentreOn(QWidget& window, const QWidget& mainWindow) {
+    if (!window.isVisible())
+        window.setProperty(kCentredOn, QVariant::fromValue(QPointer<QObject>(const_cast<QWidget*>(&mainWindow))));
     const QRect outer = window.frameGeometry();
     const QPoint target = CentredPosition(mainWindow.frameGeometry(), outer.size());
     // Top first, then left.  move() places the frame's top-left corner of a
     // top-level window.
     window.move(outer.left(), target.y());
     window.move(target.x(), target.y());
+}
+
+}  // namespace tessaron
+
+namespace tessaron {
+
+void RecentreOnShow(QWidget& window) {
+    const QVariant target = window.property(kCentredOn);
+    if (!target.isValid()) return;
+    window.setProperty(kCentredOn, QVariant());
+    if (auto* mainWindow = qobject_cast<QWidget*>(target.value<QPointer<QObject>>().data()))
+        CentreOn(window, *mainWindow);
 }
 
 }  // namespace tessaron

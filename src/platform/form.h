@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -49,6 +50,11 @@ public:
     }
 
 protected:
+    void showEvent(QShowEvent* event) override {
+        Base::showEvent(event);
+        RecentreOnShow(*this);
+    }
+
     void closeEvent(QCloseEvent* event) override {
         TCloseAction action = TCloseAction::caHide;
         FormClose(action);
@@ -64,8 +70,9 @@ protected:
 };
 
 // Deleting a form through this runs its FormDestroy first.
+template <class F>
 struct FormDeleter {
-    void operator()(TFormHooks* form) const {
+    void operator()(F* form) const {
         if (!form) return;
         form->RunFormDestroy();
         delete form;
@@ -73,7 +80,7 @@ struct FormDeleter {
 };
 
 template <class F>
-using FormPtr = std::unique_ptr<F, FormDeleter>;
+using FormPtr = std::unique_ptr<F, FormDeleter<F>>;
 
 // Makes a form, then runs its FormCreate.  Should FormCreate throw, the form
 // is destroyed (FormDestroy included) before the error goes on.
@@ -90,7 +97,10 @@ auto CreateForm(Args&&... args) {
 QPoint CentredPosition(const QRect& main, const QSize& own);
 
 // Moves `window` (a top-level window) to the centre of `mainWindow` by the
-// rule above, on the outer bounds (frame included) of both windows.
+// rule above, on the outer bounds (frame included) of both windows.  A form
+// centred before it is shown is centred once more when it shows, because
+// only then does the platform give its window a frame.
 void CentreOn(QWidget& window, const QWidget& mainWindow);
+void RecentreOnShow(QWidget& window);
 
 }  // namespace tessaron
