@@ -23,12 +23,20 @@ QFont FontOfHeight(const QFont& base, int pixels) {
 }
 
 QLabel* MakeStaticText(QWidget* parent, const char* name, const QString& text, QRect bounds,
-                       QColor colour, int fontPixels) {
+                       QColor colour, int fontPixels, bool sunken = false) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
+    if (sunken) {
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+    }
+    label->setFont(FontOfHeight(parent->font(), fontPixels));
+    // The designed box, widened about its centre when the platform's font
+    // needs more room for the whole text.
+    const int missing = label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() - bounds.width();
+    if (missing > 0) bounds.adjust(-(missing + 1) / 2, 0, (missing + 1) / 2, 0);
     label->setGeometry(bounds);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setFont(FontOfHeight(parent->font(), fontPixels));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
@@ -98,23 +106,19 @@ TForm3::TForm3() : TFormOf<QDialog>(nullptr) {
     StaticText5 = MakeStaticText(this, "StaticText5", QStringLiteral("as long as it stays unchanged and no fee is asked."),
                                  {78, 120, 295, 17}, windowText, 11);
     StaticText6 = MakeStaticText(this, "StaticText6",
-                                 QStringLiteral("Comments, wishes and bug reports are welcome; please write to the project at"),
+                                 QStringLiteral("Comments and bug reports are welcome; please write to"),
                                  {11, 152, 429, 17}, windowText, 11);
-    StaticText7 = MakeStaticText(this, "StaticText7", QStringLiteral("team@example.org"),
+    StaticText7 = MakeStaticText(this, "StaticText7", QStringLiteral("te@example.org"),
                                  {178, 171, 94, 17}, windowText, 11);
     StaticText8 = MakeStaticText(this, "StaticText8", QStringLiteral("IM 1100-0110"),
                                  {187, 191, 76, 17}, windowText, 11);
+    StaticText10 = MakeStaticText(this, "StaticText10", QStringLiteral("Every sprite in its colours"),
+                                  {108, 240, 234, 17}, windowText, 11, /*sunken=*/true);
     StaticText11 = MakeStaticText(this, "StaticText11", QStringLiteral("example.org/tessaron"),
                                   {153, 214, 144, 17}, windowText, 11);
-    StaticText10 = MakeStaticText(this, "StaticText10", QStringLiteral("Every sprite in its own colours - no warranty"),
-                                  {108, 240, 234, 17}, windowText, 11);
-    StaticText10->setFrameShape(QFrame::Panel);
-    StaticText10->setFrameShadow(QFrame::Sunken);
 
-    // The button first, then the texts from top to bottom.
-    QWidget* order[] = {Button1, StaticText1, StaticText2, StaticText3, StaticText4, StaticText5,
-                        StaticText6, StaticText7, StaticText8, StaticText10, StaticText11};
-    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // The tab order is the order of creation: the button first, then the
+    // texts as numbered, StaticText10 before StaticText11.
 }
 
 void TForm3::showEvent(QShowEvent* event) {
