@@ -69,6 +69,8 @@ std::string DescribeIndexFailure(const std::string& path, const TArchive& archiv
     return "cannot read the index of " + path;
 }
 
+}  // namespace
+
 std::string FrameLabel(const FrameJob& job, const std::string& fileName) {
     const auto slash = fileName.rfind('/');
     return "frame " + FrameRowName(job.Entry, job.Frame) + " (" +
@@ -95,8 +97,6 @@ std::string DescribeDecodeFailure(const Spr& sprite) {
     return "its size of " + std::to_string(sprite.Width()) + " by " + std::to_string(sprite.Height()) +
            " pixels is beyond what can be decoded";
 }
-
-}  // namespace
 
 std::string OpenForExport(const std::string& path, TArchive& archive) {
     if (std::string problem = ProbeHeader(path); !problem.empty()) return problem;

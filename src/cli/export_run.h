@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive.h"
+#include "frame.h"
 
 namespace tessaron::cli {
 
@@ -48,6 +49,13 @@ std::vector<FrameJob> PlanFrames(const TArchive& archive, bool showTiny,
 
 // One line per frame: the frame list's name and raw size, tab-separated.
 void ListFrames(const TArchive& archive, const std::vector<FrameJob>& jobs, std::ostream& out);
+
+// How problems name a frame: "frame 01A-005 (01a_005.bmp)".
+std::string FrameLabel(const FrameJob& job, const std::string& fileName);
+// Why the frame's record could not be loaded.
+std::string DescribeLoadFailure(const TArchive& archive, const FrameJob& job);
+// Why a loaded record could not be decoded.
+std::string DescribeDecodeFailure(const Spr& sprite);
 
 struct ExportSummary {
     size_t Written = 0;
