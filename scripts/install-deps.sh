@@ -10,6 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  gnuplot-nox
 )
 
 missing=()
