@@ -85,7 +85,8 @@ int Run(const Options& options, std::ostream& out, Reporter& reporter) {
     }
     if (folder.back() != '/') folder += '/';
 
-    const ExportSummary summary = ExportFrames(archive, jobs, folder, options.Raw, reporter);
+    const ExportSummary summary =
+        ExportFrames(archive, jobs, folder, options.Raw, reporter, ResolveJobCount(options.Jobs));
     if (summary.Complete()) return kExitOk;
     std::string line = Plural(summary.Written, "file") + " written";
     if (summary.Skipped) line += ", " + Plural(summary.Skipped, "frame") + " skipped";
@@ -118,6 +119,11 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
                 return ParseEntryNumber(text) ? std::string() : "not a hexadecimal entry number: " + text;
             },
             ""));
+    app.add_option("--jobs,-j", options.Jobs,
+                   "Frames exported at once (default: one per processor core); "
+                   "the files are the same whatever the number")
+        ->type_name("N")
+        ->check(CLI::Range(1u, kMaxJobs));
     auto* list = app.add_flag("--list", options.List,
                               "Print each frame's name and raw size, tab-separated, instead of exporting");
     app.add_option("ARCHIVE", options.Archive, "The FLX archive to read")->required();

@@ -22,6 +22,7 @@ struct Options {
     bool Raw = false;
     bool List = false;
     std::optional<uint32_t> Entry;  // --block: the archive entry number
+    unsigned Jobs = 0;              // --jobs: frames exported at once; 0 means one per core
 };
 
 // Parses a hexadecimal entry number such as 1A, 1a or 0x1A.

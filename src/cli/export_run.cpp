@@ -1,6 +1,8 @@
 #include "export_run.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <thread>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -134,8 +136,14 @@ void ListFrames(const TArchive& archive, const std::vector<FrameJob>& jobs, std:
             << FrameRowSize(archive.Frame(job.Block, job.Frame).Size) << '\n';
 }
 
+unsigned ResolveJobCount(unsigned requested) {
+    if (requested == 0) requested = std::thread::hardware_concurrency();
+    return std::clamp(requested, 1u, kMaxJobs);
+}
+
 ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
-                           const std::string& folder, bool raw, Reporter& reporter) {
+                           const std::string& folder, bool raw, Reporter& reporter,
+                           unsigned /*jobCount*/) {
     ExportSummary summary;
     // One image serves the whole run; each frame only resizes and refills it.
     const auto image = raw ? nullptr : NewFrameImage();

@@ -64,12 +64,20 @@ struct ExportSummary {
     bool Complete() const { return Skipped == 0 && !WriteFailed; }
 };
 
+// The most frames a run exports at once.
+constexpr unsigned kMaxJobs = 64;
+// `requested` frames at once, or one per processor core for 0.
+unsigned ResolveJobCount(unsigned requested);
+
 // Writes each frame into `folder` (which ends in '/') under its export name:
 // a BMP of the decoded frame, or with `raw` the record exactly as stored.
 // Frames that cannot be read whole or decoded are reported and skipped; a
 // file that cannot be written is reported and ends the run, as it does in
-// the viewer.  Frames are read one at a time through the archive's handle.
+// the viewer.  With `jobCount` above 1 that many frames are exported at
+// once; the files are the same, and problems and progress are still
+// reported in frame order.
 ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
-                           const std::string& folder, bool raw, Reporter& reporter);
+                           const std::string& folder, bool raw, Reporter& reporter,
+                           unsigned jobCount = 1);
 
 }  // namespace tessaron::cli
