@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "modding_exports.h"
 #include "naming.h"
 #include "records.h"
 #include "reporters.h"
@@ -32,6 +33,16 @@ std::string PrepareFolder(const std::string& folder) {
 
 std::string Plural(size_t n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+// The choices about images that CLI11 cannot check by itself.
+void CheckImageOptions(const Options& options, bool formatGiven) {
+    if (options.Raw && options.Png)
+        throw CLI::ValidationError("--raw writes records as stored, not images: it cannot go with --format png");
+    if (options.Sheet && formatGiven && !options.Png)
+        throw CLI::ValidationError("--sheet writes PNG sheets: it cannot go with --format bmp");
+    if (options.Transparent && !options.Png && !options.Sheet)
+        throw CLI::ValidationError("--transparent needs --format png or --sheet: a BMP has no transparency");
 }
 
 }  // namespace
@@ -70,7 +81,10 @@ int Run(const Options& options, std::ostream& out, Reporter& reporter) {
     const std::vector<FrameJob> jobs = PlanFrames(archive, options.ShowTiny, block);
 
     if (options.List) {
-        ListFrames(archive, jobs, out);
+        if (options.Json)
+            PrintIndexJson(archive, options.ShowTiny, block, out);
+        else
+            ListFrames(archive, jobs, out);
         if (!out.flush()) {
             reporter.Problem("cannot write the listing");
             return kExitFailed;
@@ -86,7 +100,9 @@ int Run(const Options& options, std::ostream& out, Reporter& reporter) {
     if (folder.back() != '/') folder += '/';
 
     const ExportSummary summary =
-        ExportFrames(archive, jobs, folder, options.Raw, reporter, ResolveJobCount(options.Jobs));
+        options.Sheet ? ExportSheets(archive, options.ShowTiny, block, folder, options.Transparent, reporter)
+        : options.Png ? ExportPngFrames(archive, jobs, folder, options.Transparent, reporter)
+                      : ExportFrames(archive, jobs, folder, options.Raw, reporter, ResolveJobCount(options.Jobs));
     if (summary.Complete()) return kExitOk;
     std::string line = Plural(summary.Written, "file") + " written";
     if (summary.Skipped) line += ", " + Plural(summary.Skipped, "frame") + " skipped";
@@ -97,7 +113,8 @@ int Run(const Options& options, std::ostream& out, Reporter& reporter) {
 
 int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool progressBar) {
     CLI::App app{
-        "Exports the frames of an FLX sprite archive as 8-bit BMP files, or lists them.\n"
+        "Exports the frames of an FLX sprite archive as 8-bit BMP (or PNG) files, or\n"
+        "lists them.\n"
         "Without --block every visible frame of every block is exported; frames of\n"
         "51 bytes or fewer are tiny and left out unless --show-tiny is given.\n"
         "Files are named after the entry and frame numbers, e.g. 01a_005.bmp.",
@@ -124,17 +141,34 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
                    "the files are the same whatever the number")
         ->type_name("N")
         ->check(CLI::Range(1u, kMaxJobs));
+    std::string formatText = "bmp";
+    auto* format = app.add_option("--format", formatText, "Image format of the frames: bmp (the default) or png")
+                       ->type_name("FORMAT")
+                       ->check(CLI::IsMember({"bmp", "png"}));
+    auto* transparent = app.add_flag("--transparent", options.Transparent,
+                                     "Make index 0x44, the untouched background, transparent in PNG files");
+    auto* sheet = app.add_flag("--sheet", options.Sheet,
+                               "Write one PNG sprite sheet per block (e.g. 01a.png) with its frame "
+                               "rectangles in 01a.json, instead of one file per frame");
     auto* list = app.add_flag("--list", options.List,
                               "Print each frame's name and raw size, tab-separated, instead of exporting");
+    app.add_flag("--json", options.Json,
+                 "With --list: print the whole index as JSON (blocks and all frames, with offsets, "
+                 "sizes and whether each frame is visible)")
+        ->needs(list);
     app.add_option("ARCHIVE", options.Archive, "The FLX archive to read")->required();
     auto* outDir = app.add_option("OUTDIR", options.OutDir,
                                   "The folder to write into; created when missing, same-name files are replaced");
     list->excludes(raw);
     list->excludes(outDir);
+    for (auto* exportOnly : {format, transparent, sheet}) list->excludes(exportOnly);
+    sheet->excludes(raw);
 
     try {
         app.parse(argc, argv);
         if (!options.List && options.OutDir.empty()) throw CLI::RequiredError("OUTDIR");
+        options.Png = formatText == "png";
+        CheckImageOptions(options, format->count() > 0);
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e, out, err);
         return status == 0 ? kExitOk : kExitUsage;

@@ -23,6 +23,10 @@ struct Options {
     bool List = false;
     std::optional<uint32_t> Entry;  // --block: the archive entry number
     unsigned Jobs = 0;              // --jobs: frames exported at once; 0 means one per core
+    bool Png = false;               // --format png: PNG frames instead of BMPs
+    bool Transparent = false;       // --transparent: index 0x44 transparent in PNGs
+    bool Sheet = false;             // --sheet: one PNG sheet and its JSON per block
+    bool Json = false;              // --json: the listing as JSON
 };
 
 // Parses a hexadecimal entry number such as 1A, 1a or 0x1A.
