@@ -47,20 +47,15 @@ QDialog* OpenFolderDialog() { return qobject_cast<QDialog*>(QApplication::active
 // Runs `steps` one after the other while the folder dialog is open, each on
 // a later pass of its event loop.
 void WhileDialogOpen(std::vector<std::function<void(QDialog&)>> steps) {
-    auto remaining = std::make_shared<std::vector<std::function<void(QDialog&)>>>(std::move(steps));
-    auto next = std::make_shared<std::function<void()>>();
-    *next = [remaining, next] {
+    auto* timer = new QTimer;  // gone once the last step has run
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, steps = std::move(steps), next = size_t(0)]() mutable {
         QDialog* dialog = OpenFolderDialog();
-        if (!dialog || remaining->empty()) {
-            if (!remaining->empty()) QTimer::singleShot(5, *next);  // not open yet
-            return;
-        }
-        auto step = remaining->front();
-        remaining->erase(remaining->begin());
-        step(*dialog);
-        if (!remaining->empty()) QTimer::singleShot(5, *next);
-    };
-    QTimer::singleShot(0, *next);
+        if (!dialog || next == steps.size()) return;
+        steps[next++](*dialog);
+        if (next == steps.size()) timer->deleteLater();
+    });
+    timer->start();
 }
 
 void TypeFolder(QDialog& dialog, const QString& text) {
