@@ -231,26 +231,28 @@ void TForm1::CreatePopupMenu() {
 }
 
 void TForm1::WireEvents() {
-    connect(mmFileOpen, &QAction::triggered, this, [this] { mmFileOpenClick(); });
-    connect(mmFileExport, &QAction::triggered, this, [this] { mmFileExportClick(); });
-    connect(mmFileExportBlock, &QAction::triggered, this, [this] { mmFileExportBlockClick(); });
-    connect(mmFileExportAll, &QAction::triggered, this, [this] { mmFileExportAllClick(); });
-    connect(mmFileExportRaw, &QAction::triggered, this, [this] { mmFileExportRawClick(); });
-    connect(mmFileClose, &QAction::triggered, this, [this] { mmFileCloseClick(); });
-    connect(mmFileExit, &QAction::triggered, this, [this] { mmFileExitClick(); });
-    connect(mmOptionsShowTS, &QAction::triggered, this, [this] { mmOptionsShowTSClick(); });
-    connect(ExportPath1, &QAction::triggered, this, [this] { ExportPath1Click(); });
-    connect(mmHelpAbout, &QAction::triggered, this, [this] { mmHelpAboutClick(); });
+    connect(mmFileOpen, &QAction::triggered, this, Guarded([this] { mmFileOpenClick(); }));
+    connect(mmFileExport, &QAction::triggered, this, Guarded([this] { mmFileExportClick(); }));
+    connect(mmFileExportBlock, &QAction::triggered, this, Guarded([this] { mmFileExportBlockClick(); }));
+    connect(mmFileExportAll, &QAction::triggered, this, Guarded([this] { mmFileExportAllClick(); }));
+    connect(mmFileExportRaw, &QAction::triggered, this, Guarded([this] { mmFileExportRawClick(); }));
+    connect(mmFileClose, &QAction::triggered, this, Guarded([this] { mmFileCloseClick(); }));
+    connect(mmFileExit, &QAction::triggered, this, Guarded([this] { mmFileExitClick(); }));
+    connect(mmOptionsShowTS, &QAction::triggered, this, Guarded([this] { mmOptionsShowTSClick(); }));
+    connect(ExportPath1, &QAction::triggered, this, Guarded([this] { ExportPath1Click(); }));
+    connect(mmHelpAbout, &QAction::triggered, this, Guarded([this] { mmHelpAboutClick(); }));
 
-    connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, [this] { TreeView1Change(); });
+    connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, Guarded([this] { TreeView1Change(); }));
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
-                for (const QItemSelectionRange& range : deselected)
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        ListView1SelectItem(row, false);
-                for (const QItemSelectionRange& range : selected)
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        ListView1SelectItem(row, true);
+                RunHandler([&] {
+                    for (const QItemSelectionRange& range : deselected)
+                        for (int row = range.top(); row <= range.bottom(); ++row)
+                            ListView1SelectItem(row, false);
+                    for (const QItemSelectionRange& range : selected)
+                        for (int row = range.top(); row <= range.bottom(); ++row)
+                            ListView1SelectItem(row, true);
+                });
             });
 
     connect(Image1, &QWidget::customContextMenuRequested, this,

@@ -44,6 +44,19 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 
 void ProcessPendingMessages() { QCoreApplication::processEvents(); }
 
+void RunHandler(const std::function<void()>& handler) {
+    QString message;
+    try {
+        handler();
+        return;
+    } catch (const std::exception& error) {
+        message = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown exception");
+    }
+    if (TApplication* app = TApplication::Instance()) app->ShowException(message);
+}
+
 void ReportExceptionLater(const QString& message) {
     TApplication* app = TApplication::Instance();
     if (!app) return;

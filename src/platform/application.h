@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 
 #include <QApplication>
 #include <QPointer>
@@ -45,6 +46,18 @@ private:
 
 // Lets the event loop run once over what is queued, then returns.
 void ProcessPendingMessages();
+
+// Runs an event handler.  An exception it lets escape is reported as the
+// event loop reports one (TApplication::notify), but caught here, before it
+// could unwind through Qt's own frames, which are not built to pass
+// exceptions on and would leak or leave state behind.
+void RunHandler(const std::function<void()>& handler);
+
+// A slot for connect() that runs `handler` through RunHandler.
+template <class F>
+auto Guarded(F handler) {
+    return [handler = std::move(handler)]() { RunHandler(handler); };
+}
 
 // For errors caught where no box may open (inside painting, say): the
 // report is queued and shown by the event loop once the current event is

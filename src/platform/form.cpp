@@ -27,10 +27,6 @@ void CentreOn(QWidget& window, const QWidget& mainWindow) {
     window.move(target.x(), target.y());
 }
 
-}  // namespace tessaron
-
-namespace tessaron {
-
 void RecentreOnShow(QWidget& window) {
     const QVariant target = window.property(kCentredOn);
     if (!target.isValid()) return;

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "about.h"
+#include "app_icon.h"
 #include "loading.h"
 #include "viewer_fixture.h"
 
@@ -76,6 +77,10 @@ private slots:
         QVERIFY(v.windows.Form3 && !v.windows.Form3->isVisible());
         QCOMPARE(TApplication::Instance()->MainForm(), static_cast<QWidget*>(&v.form));
         QCOMPARE(v.form.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+        const QImage icon = AppIconImage();
+        QCOMPARE(icon.size(), QSize(32, 32));
+        QCOMPARE(icon.format(), QImage::Format_Indexed8);
+        QCOMPARE(icon.colorCount(), 256);
     }
 
     void layoutSizes() {

@@ -2,7 +2,7 @@
 // centring, processing pending messages once.
 #include <stdexcept>
 
-#include <QKeyEvent>
+#include <QAction>
 #include <QTimer>
 #include <QWidget>
 
@@ -13,16 +13,25 @@ using namespace tessaron;
 
 namespace {
 
-// A widget whose key handler fails the way a command can.
-class ThrowingWidget : public QWidget {
+// An object whose event handler fails the way a command can.
+class ThrowingObject : public QObject {
 public:
-    int keysHandled = 0;
+    static constexpr QEvent::Type kFail = QEvent::User;
+    static constexpr QEvent::Type kFailOddly = QEvent::Type(QEvent::User + 1);
+    static constexpr QEvent::Type kWork = QEvent::Type(QEvent::User + 2);
+    int handled = 0;
+
+    void Send(QEvent::Type type) {
+        QEvent event(type);
+        QCoreApplication::sendEvent(this, &event);
+    }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_X) throw std::runtime_error("Cannot create file out/000_000.bmp");
-        if (event->key() == Qt::Key_Y) throw 42;
-        ++keysHandled;
+    bool event(QEvent* event) override {
+        if (event->type() == kFail) throw std::runtime_error("Cannot create file out/000_000.bmp");
+        if (event->type() == kFailOddly) throw 42;
+        if (event->type() == kWork) ++handled;
+        return QObject::event(event);
     }
 };
 
@@ -63,31 +72,42 @@ private slots:
     void init() { TestDialogs().Clear(); }
 
     void exceptionFromHandlerIsReportedAndLoopCarriesOn() {
-        ThrowingWidget widget;
-        widget.show();
-        QTest::keyClick(&widget, Qt::Key_X);
-        QTest::keyClick(&widget, Qt::Key_Y);
-        QTest::keyClick(&widget, Qt::Key_A);
+        ThrowingObject object;
+        object.Send(ThrowingObject::kFail);
+        object.Send(ThrowingObject::kFailOddly);
+        object.Send(ThrowingObject::kWork);
         const auto messages = TestDialogs().AskedFor(ScriptedDialogs::Kind::Message);
         QCOMPARE(messages.size(), size_t(2));
         QCOMPARE(messages[0].text, QString("Cannot create file out/000_000.bmp"));
         QCOMPARE(messages[0].messageKind, MessageKind::Error);
         QCOMPARE(messages[1].text, QString("Unknown exception"));
-        QCOMPARE(widget.keysHandled, 1);
+        QCOMPARE(object.handled, 1);
+    }
+
+    void guardedHandlersReportWithoutUnwindingThroughQt() {
+        QAction command(nullptr);
+        int after = 0;
+        QObject::connect(&command, &QAction::triggered, &command,
+                         Guarded([] { throw std::runtime_error("Stream write error"); }));
+        QObject::connect(&command, &QAction::triggered, &command, [&] { ++after; });
+        command.trigger();
+        QCOMPARE(TestDialogs().Messages(), std::vector<QString>{"Stream write error"});
+        QCOMPARE(after, 1);  // the signal went on to its other slots
+        RunHandler([] { throw 7; });
+        QCOMPARE(TestDialogs().Messages().back(), QString("Unknown exception"));
     }
 
     void reportRaisedWhileAnotherIsShownWaitsForIt() {
-        ThrowingWidget widget;
-        widget.show();
+        ThrowingObject object;
         bool nested = false;
         TestDialogs().OnAsk = [&](const ScriptedDialogs::Asked& asked) {
             if (!nested && asked.kind == ScriptedDialogs::Kind::Message) {
                 nested = true;
-                QTest::keyClick(&widget, Qt::Key_Y);  // fails while the first box is up
+                object.Send(ThrowingObject::kFailOddly);  // fails while the first box is up
                 QCOMPARE(TestDialogs().Messages().size(), size_t(1));
             }
         };
-        QTest::keyClick(&widget, Qt::Key_X);
+        object.Send(ThrowingObject::kFail);
         TestDialogs().OnAsk = nullptr;
         QCOMPARE(TestDialogs().Messages(),
                  (std::vector<QString>{"Cannot create file out/000_000.bmp", "Unknown exception"}));
