@@ -11,7 +11,7 @@ TExportDlg* ExportDlg = nullptr;
 
 TExportDlg::TExportDlg(QWidget& mainWindow) : mainWindow_(&mainWindow) {
     setObjectName(QStringLiteral("ExportDlg"));
-    SetUpProgressWindow(*this, 240, 60);
+    SetUpProgressWindow(*this, mainWindow, 240, 60);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Sprites 9999/9999"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));

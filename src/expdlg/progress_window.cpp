@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QWidget>
 #include <QWindow>
@@ -17,7 +18,8 @@ int ClampToInt(int64_t value) {
 
 }  // namespace
 
-void SetUpProgressWindow(QWidget& window, int clientWidth, int clientHeight) {
+void SetUpProgressWindow(QWidget& window, const QWidget& mainWindow, int clientWidth, int clientHeight) {
+    window.setFont(mainWindow.window()->font());
     window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint);
@@ -25,6 +27,14 @@ void SetUpProgressWindow(QWidget& window, int clientWidth, int clientHeight) {
     window.setWindowTitle(QStringLiteral("Exporting..."));
     window.setBackgroundRole(QPalette::Button);
     window.setAutoFillBackground(true);
+}
+
+void FitToCaption(QLabel& label, int designedWidth) {
+    constexpr int kLeftMargin = 10;
+    const QRect bounds = label.geometry();
+    const int right = bounds.x() + bounds.width();
+    const int width = std::min(std::max(designedWidth, label.sizeHint().width()), right - kLeftMargin);
+    if (width != bounds.width()) label.setGeometry(right - width, bounds.y(), width, bounds.height());
 }
 
 void StayAbove(QWidget& window, QWidget& mainWindow) {

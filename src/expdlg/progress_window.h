@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 
+class QLabel;
 class QProgressBar;
 class QRect;
 class QWidget;
@@ -18,10 +19,16 @@ inline const QColor kFrameBarColour{128, 0, 0};
 inline const QColor kBlockBarColour{255, 0, 0};
 
 // A fixed dialog frame of the given client size with the close box as its
-// only title-bar button, the caption "Exporting..." and the button-face
-// background.  The window has no Qt parent: disabling the main window must
+// only title-bar button, the caption "Exporting...", the button-face
+// background and the main window's font.  The window has no Qt parent: disabling the main window must
 // not disable it.
-void SetUpProgressWindow(QWidget& window, int clientWidth, int clientHeight);
+void SetUpProgressWindow(QWidget& window, const QWidget& mainWindow, int clientWidth, int clientHeight);
+
+// Lets a static text that has grown past its designed width show all of
+// it: the text keeps its right edge and widens to the left (never past the
+// left margin of the window's group boxes).  It never gets narrower than
+// `designedWidth`.
+void FitToCaption(QLabel& label, int designedWidth);
 
 // Keeps the progress window above `mainWindow` on desktops that stack
 // windows, without making it a child that would be disabled with it.

@@ -12,9 +12,10 @@ namespace tessaron {
 
 TExportDlg2* ExportDlg2 = nullptr;
 
+
 TExportDlg2::TExportDlg2(QWidget& mainWindow) : mainWindow_(&mainWindow) {
     setObjectName(QStringLiteral("ExportDlg2"));
-    SetUpProgressWindow(*this, 240, 140);
+    SetUpProgressWindow(*this, mainWindow, 240, 140);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Sprites 9999/9999"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -37,7 +38,8 @@ TExportDlg2::TExportDlg2(QWidget& mainWindow) : mainWindow_(&mainWindow) {
 
     StaticText1 = new QLabel(QStringLiteral("Total Sprites: 99999"), this);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
-    StaticText1->setGeometry(136, 52, 99, 17);
+    StaticText1->setGeometry(136, 52, kStaticText1Width, 17);
+    FitToCaption(*StaticText1, kStaticText1Width);
 
     PBarSpr = MakeProgressBar(GroupBox1, QRect(10, 13, 200, 20));
     PBarSpr->setObjectName(QStringLiteral("PBarSpr"));
@@ -69,6 +71,11 @@ void TExportDlg2::PauseClick() {
 }
 
 void TExportDlg2::CancelClick() { FCancel = true; }
+
+void TExportDlg2::SetTotalCaption(const QString& caption) {
+    StaticText1->setText(caption);
+    FitToCaption(*StaticText1, kStaticText1Width);
+}
 
 void TExportDlg2::FormCreate() {
     if (mainWindow_) mainWindow_->setEnabled(false);

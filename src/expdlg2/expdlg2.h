@@ -36,6 +36,9 @@ public:
     bool FCancel = false;  // a stop was requested
     bool FPaused = false;  // the run is held until Pause is pressed again
 
+    // Shows `caption` in StaticText1, all of it however long it is.
+    void SetTotalCaption(const QString& caption);
+
     void PauseClick();
     void CancelClick();
 
@@ -46,6 +49,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    static constexpr int kStaticText1Width = 99;
     QPointer<QWidget> mainWindow_;
 };
 

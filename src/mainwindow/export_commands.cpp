@@ -291,7 +291,7 @@ void TForm1::mmFileExportAllClick() {
                 StepBy(*dlg->PBarSpr, 1);
                 dlg->GroupBox1->setTitle(SpritesCaption(int64_t(j) + 1, int64_t(visible.size())));
                 ++total;
-                dlg->StaticText1->setText(TotalSpritesCaption(total));
+                dlg->SetTotalCaption(TotalSpritesCaption(total));
                 ProcessPendingMessages();
                 if (!FrameStillInArchive(FArchive, b, visible[j])) {
                     stop = true;
