@@ -322,6 +322,37 @@ TEST_F(ModdingTest, SheetRectanglesHoldExactlyTheFrames) {
     EXPECT_EQ(clearJson, ReadJson(dir + "/001.json"));
 }
 
+// A folder in the way of a file: it cannot be put in place, and the run
+// stops there as the BMP export does.
+TEST_F(ModdingTest, AFileThatCannotBeWrittenEndsTheRun) {
+    struct Case {
+        std::vector<std::string> options;
+        std::string blocked;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {{"--format", "png"}, "001_001.png", {"001_000.png", "001_001.png"}},
+        {{"--sheet"}, "001.json", {"001.json", "001.png"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blocked);
+        const std::string out = Out("blocked-" + c.blocked);
+        std::filesystem::create_directories(out + "/" + c.blocked);
+        std::vector<std::string> args = c.options;
+        args.push_back(archive_);
+        args.push_back(out);
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Cannot create file " + out + "/" + c.blocked), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("stopped at a file that could not be written"), std::string::npos) << r.err;
+        // ListFiles lists regular files only; the blocking folder is among the names here.
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(out)) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.written);
+    }
+}
+
 TEST_F(ModdingTest, JsonIndexAgreesWithTheListing) {
     for (const std::vector<std::string>& options :
          {std::vector<std::string>{}, {"--show-tiny"}, {"--block", "3"}, {"--block", "5", "--show-tiny"}}) {
