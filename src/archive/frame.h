@@ -22,6 +22,8 @@ constexpr uint32_t kFrameHeaderSize = 28;
 constexpr uint32_t kMaxFrameSide = 16384;
 constexpr uint64_t kMaxFramePixels = uint64_t(1) << 26;  // 64 Mi pixels
 
+class FrameImage;
+
 class Spr {
 public:
     uint32_t Header[7] = {};
@@ -56,6 +58,11 @@ public:
     // shorter than its header and line table, or for a frame larger than
     // kMaxFrameSide / kMaxFramePixels.
     bool Decode();
+    // Decodes straight into `image`, which takes the frame's size: the image
+    // FillFrameImage makes after Decode, without the detour through Pixels
+    // (Pixels is left as it is and IsDecoded unchanged).  Fails where Decode
+    // fails, leaving the image as it was.
+    bool DecodeInto(FrameImage& image) const;
 
     // Writes Raw unchanged to `path` (through a temporary file and a rename).
     // False, and no file, when no record is held; throws EFCreateError or
@@ -64,6 +71,7 @@ public:
 
 private:
     void Split();
+    bool CanDecode() const;
     bool hasRecord_ = false;
     bool wellFormed_ = false;
     bool decoded_ = false;
