@@ -1,7 +1,6 @@
 // The export commands and the export folder: the selected frame as a BMP
 // image or as its stored record, the listed frames of a block, and every
 // visible frame of the archive.
-#include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -116,20 +115,6 @@ void EndRun(FormPtr<Dialog>& dlg, QWidget& mainWindow) {
     if (dialogActive) mainWindow.activateWindow();
 }
 
-// Runs the body of a command.  An error that ends it (a file that cannot be
-// created or written, memory running out) is shown in a message box, as the
-// application object shows errors, but from here: the Qt frames between a
-// menu command and the event loop are not built to pass exceptions on, and
-// would be left half unwound.  The run's dialog is gone by then.
-template <class Body>
-void RunCommand(Dialogs& dialogs, QWidget* window, Body&& body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        dialogs.ShowMessage(window, MessageKind::Error, QString::fromLocal8Bit(error.what()));
-    }
-}
-
 }  // namespace
 
 // --- Export folder -----------------------------------------------------------
@@ -167,46 +152,42 @@ bool TForm1::PrepareExportPath(std::string& folder) {
 // --- Single-frame export -----------------------------------------------------
 
 void TForm1::mmFileExportClick() {
-    RunCommand(FDialogs, this, [this] {
-        const int row = SelectedRow();
-        if (row < 0) return;
-        std::string folder;
-        if (!PrepareExportPath(folder)) return;
+    const int row = SelectedRow();
+    if (row < 0) return;
+    std::string folder;
+    if (!PrepareExportPath(folder)) return;
 
-        const uint32_t f = FFrameIndex[row];
-        const uint32_t b = FCurBlock;
-        const std::string name = ExportFileName(folder, FArchive.FBlockIndex[b], f, ".bmp");
-        Spr sprite;
-        const FrameFault fault = ReadFrame(FArchive, b, f, sprite, true);
-        if (fault != FrameFault::None) {
-            FDialogs.ShowMessage(this, MessageKind::Error, FrameFaultText(FrameName(FArchive, b, f), fault));
-            return;
-        }
-        const std::unique_ptr<FrameImage> image = BuildFrameImage(sprite);
-        image->SaveToFile(name);
-    });
+    const uint32_t f = FFrameIndex[row];
+    const uint32_t b = FCurBlock;
+    const std::string name = ExportFileName(folder, FArchive.FBlockIndex[b], f, ".bmp");
+    Spr sprite;
+    const FrameFault fault = ReadFrame(FArchive, b, f, sprite, true);
+    if (fault != FrameFault::None) {
+        FDialogs.ShowMessage(this, MessageKind::Error, FrameFaultText(FrameName(FArchive, b, f), fault));
+        return;
+    }
+    const std::unique_ptr<FrameImage> image = BuildFrameImage(sprite);
+    image->SaveToFile(name);
 }
 
 void TForm1::mmFileExportRawClick() {
-    RunCommand(FDialogs, this, [this] {
-        const int row = SelectedRow();
-        if (row < 0) return;
-        std::string folder;
-        if (!PrepareExportPath(folder)) return;
+    const int row = SelectedRow();
+    if (row < 0) return;
+    std::string folder;
+    if (!PrepareExportPath(folder)) return;
 
-        const uint32_t f = FFrameIndex[row];
-        const uint32_t b = FCurBlock;
-        const std::string name = ExportFileName(folder, FArchive.FBlockIndex[b], f, ".res");
-        // The record is written as stored, so one that does not decode is
-        // written too; only one that cannot be read whole is refused.
-        Spr sprite;
-        const FrameFault fault = ReadFrame(FArchive, b, f, sprite, false);
-        if (fault != FrameFault::None) {
-            FDialogs.ShowMessage(this, MessageKind::Error, FrameFaultText(FrameName(FArchive, b, f), fault));
-            return;
-        }
-        sprite.SaveRaw(name);
-    });
+    const uint32_t f = FFrameIndex[row];
+    const uint32_t b = FCurBlock;
+    const std::string name = ExportFileName(folder, FArchive.FBlockIndex[b], f, ".res");
+    // The record is written as stored, so one that does not decode is
+    // written too; only one that cannot be read whole is refused.
+    Spr sprite;
+    const FrameFault fault = ReadFrame(FArchive, b, f, sprite, false);
+    if (fault != FrameFault::None) {
+        FDialogs.ShowMessage(this, MessageKind::Error, FrameFaultText(FrameName(FArchive, b, f), fault));
+        return;
+    }
+    sprite.SaveRaw(name);
 }
 
 // --- Batch export --------------------------------------------------------------
@@ -216,93 +197,89 @@ void TForm1::mmFileExportRawClick() {
 // out of a run, a failed save included.
 
 void TForm1::mmFileExportBlockClick() {
-    RunCommand(FDialogs, this, [this] {
-        if (ListRowCount() == 0) return;
-        std::string folder;
-        if (!PrepareExportPath(folder)) return;
+    if (ListRowCount() == 0) return;
+    std::string folder;
+    if (!PrepareExportPath(folder)) return;
 
-        FormPtr<TExportDlg> dlg = CreateForm<TExportDlg>(*this);
-        SetBarRange(*dlg->PBarSpr, FFrameCount);
-        SetBarColour(*dlg->PBarSpr, kFrameBarColour);
-        dlg->show();
+    FormPtr<TExportDlg> dlg = CreateForm<TExportDlg>(*this);
+    SetBarRange(*dlg->PBarSpr, FFrameCount);
+    SetBarColour(*dlg->PBarSpr, kFrameBarColour);
+    dlg->show();
 
-        const std::unique_ptr<FrameImage> image = NewFrameImage();
-        const uint32_t b = FCurBlock;
-        const std::vector<uint32_t> frames(FFrameIndex.begin(), FFrameIndex.end());
-        SkippedFrames skipped;
-        for (size_t i = 0; i < frames.size(); ++i) {
-            if (dlg->FCancel) break;
-            StepBy(*dlg->PBarSpr, 1);
-            dlg->GroupBox1->setTitle(SpritesCaption(int64_t(i) + 1, int64_t(frames.size())));
-            ProcessPendingMessages();
-            if (!FrameStillInArchive(FArchive, b, frames[i])) break;
-            ExportFrameImage(FArchive, b, frames[i], folder, *image, skipped);
-        }
-        EndRun(dlg, *this);
-        if (!skipped.IsEmpty()) FDialogs.ShowMessage(this, MessageKind::Warning, skipped.Text());
-    });
+    const std::unique_ptr<FrameImage> image = NewFrameImage();
+    const uint32_t b = FCurBlock;
+    const std::vector<uint32_t> frames(FFrameIndex.begin(), FFrameIndex.end());
+    SkippedFrames skipped;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (dlg->FCancel) break;
+        StepBy(*dlg->PBarSpr, 1);
+        dlg->GroupBox1->setTitle(SpritesCaption(int64_t(i) + 1, int64_t(frames.size())));
+        ProcessPendingMessages();
+        if (!FrameStillInArchive(FArchive, b, frames[i])) break;
+        ExportFrameImage(FArchive, b, frames[i], folder, *image, skipped);
+    }
+    EndRun(dlg, *this);
+    if (!skipped.IsEmpty()) FDialogs.ShowMessage(this, MessageKind::Warning, skipped.Text());
 }
 
 void TForm1::mmFileExportAllClick() {
-    RunCommand(FDialogs, this, [this] {
-        std::string folder;
-        if (!PrepareExportPath(folder)) return;
+    std::string folder;
+    if (!PrepareExportPath(folder)) return;
 
-        FormPtr<TExportDlg2> dlg = CreateForm<TExportDlg2>(*this);
-        SetBarRange(*dlg->PBarSB, FArchive.FBlockCount);
-        SetBarColour(*dlg->PBarSpr, kFrameBarColour);
-        SetBarColour(*dlg->PBarSB, kBlockBarColour);
-        dlg->show();
+    FormPtr<TExportDlg2> dlg = CreateForm<TExportDlg2>(*this);
+    SetBarRange(*dlg->PBarSB, FArchive.FBlockCount);
+    SetBarColour(*dlg->PBarSpr, kFrameBarColour);
+    SetBarColour(*dlg->PBarSB, kBlockBarColour);
+    dlg->show();
 
-        // Holds the run while it is paused.  The wait ends when Pause is pressed
-        // again, and also when the run is cancelled or the dialog closed, after
-        // which Pause may no longer be reachable.
-        const auto waitWhilePaused = [&] {
-            while (dlg->FPaused && !dlg->FCancel) {
-                ProcessPendingMessages();
-                if (dlg->FPaused && !dlg->FCancel) QThread::msleep(kPauseLookIntervalMs);
-            }
-        };
+    // Holds the run while it is paused.  The wait ends when Pause is pressed
+    // again, and also when the run is cancelled or the dialog closed, after
+    // which Pause may no longer be reachable.
+    const auto waitWhilePaused = [&] {
+        while (dlg->FPaused && !dlg->FCancel) {
+            ProcessPendingMessages();
+            if (dlg->FPaused && !dlg->FCancel) QThread::msleep(kPauseLookIntervalMs);
+        }
+    };
 
-        const std::unique_ptr<FrameImage> image = NewFrameImage();
-        int64_t total = 0;
-        std::vector<uint32_t> visible;  // the run's own list: the frame list stays as it is
-        SkippedFrames skipped;
-        bool stop = false;
-        for (uint32_t b = 0; !stop && b < FArchive.FBlockCount; ++b) {
+    const std::unique_ptr<FrameImage> image = NewFrameImage();
+    int64_t total = 0;
+    std::vector<uint32_t> visible;  // the run's own list: the frame list stays as it is
+    SkippedFrames skipped;
+    bool stop = false;
+    for (uint32_t b = 0; !stop && b < FArchive.FBlockCount; ++b) {
+        if (dlg->FCancel) break;
+        waitWhilePaused();
+        if (dlg->FCancel) break;
+        StepBy(*dlg->PBarSB, 1);
+        dlg->GroupBox2->setTitle(SpriteBlocksCaption(int64_t(b) + 1, FArchive.FBlockCount));
+        ProcessPendingMessages();
+        if (!BlockStillInArchive(FArchive, b)) break;
+
+        visible.clear();
+        const uint32_t n = FArchive.FrameCount(b);
+        for (uint32_t f = 0; f < n; ++f)
+            if (IsVisibleFrame(FArchive.Frame(b, f).Size, FShowTiny)) visible.push_back(f);
+        SetBarRange(*dlg->PBarSpr, int64_t(visible.size()));
+
+        for (size_t j = 0; j < visible.size(); ++j) {
             if (dlg->FCancel) break;
             waitWhilePaused();
             if (dlg->FCancel) break;
-            StepBy(*dlg->PBarSB, 1);
-            dlg->GroupBox2->setTitle(SpriteBlocksCaption(int64_t(b) + 1, FArchive.FBlockCount));
+            StepBy(*dlg->PBarSpr, 1);
+            dlg->GroupBox1->setTitle(SpritesCaption(int64_t(j) + 1, int64_t(visible.size())));
+            ++total;
+            dlg->SetTotalCaption(TotalSpritesCaption(total));
             ProcessPendingMessages();
-            if (!BlockStillInArchive(FArchive, b)) break;
-
-            visible.clear();
-            const uint32_t n = FArchive.FrameCount(b);
-            for (uint32_t f = 0; f < n; ++f)
-                if (IsVisibleFrame(FArchive.Frame(b, f).Size, FShowTiny)) visible.push_back(f);
-            SetBarRange(*dlg->PBarSpr, int64_t(visible.size()));
-
-            for (size_t j = 0; j < visible.size(); ++j) {
-                if (dlg->FCancel) break;
-                waitWhilePaused();
-                if (dlg->FCancel) break;
-                StepBy(*dlg->PBarSpr, 1);
-                dlg->GroupBox1->setTitle(SpritesCaption(int64_t(j) + 1, int64_t(visible.size())));
-                ++total;
-                dlg->SetTotalCaption(TotalSpritesCaption(total));
-                ProcessPendingMessages();
-                if (!FrameStillInArchive(FArchive, b, visible[j])) {
-                    stop = true;
-                    break;
-                }
-                ExportFrameImage(FArchive, b, visible[j], folder, *image, skipped);
+            if (!FrameStillInArchive(FArchive, b, visible[j])) {
+                stop = true;
+                break;
             }
+            ExportFrameImage(FArchive, b, visible[j], folder, *image, skipped);
         }
-        EndRun(dlg, *this);
-        if (!skipped.IsEmpty()) FDialogs.ShowMessage(this, MessageKind::Warning, skipped.Text());
-    });
+    }
+    EndRun(dlg, *this);
+    if (!skipped.IsEmpty()) FDialogs.ShowMessage(this, MessageKind::Warning, skipped.Text());
 }
 
 }  // namespace tessaron
