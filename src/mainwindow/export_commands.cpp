@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
-#include <QLabel>
 #include <QStringList>
 #include <QThread>
 
