@@ -1,11 +1,13 @@
 #include "safe_write.h"
 
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <random>
 
 #include "errors.h"
 #include "file.h"
@@ -14,37 +16,81 @@ namespace tessaron {
 
 namespace {
 
-// New files get the usual permissions (0666 less the umask), as a plain
-// open() would give them; mkstemp alone would make them private.
-mode_t NewFileMode() {
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
-    return 0666 & ~mask;
-}
-
-std::string TemporaryTemplate(const std::string& path) {
+// A name beside `path` for the file being written, unique among the names
+// this process makes (a counter) and unlikely to meet another process's (the
+// process id and a random start).  Creation with O_EXCL settles any clash.
+std::string TemporaryName(const std::string& path) {
+    static std::atomic<uint64_t> counter{std::random_device{}()};
+    static const pid_t pid = ::getpid();
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    return folder + ".tessaron-XXXXXX";
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".tessaron-%d-%llx", int(pid),
+                  static_cast<unsigned long long>(counter.fetch_add(1)));
+    return folder + suffix;
+}
+
+// Creates a new temporary file beside `path`.  The mode 0666 is reduced by
+// the umask (or the folder's default ACL), so the file gets the permissions
+// a plain open() would give it.
+int CreateTemporary(const std::string& path, std::string& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryName(path);
+        int fd;
+        do {
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Writes the vectors whole, again after a transfer cut short.
+bool WriteVectors(int fd, iovec* next, size_t count) {
+    while (count > 0) {
+        const ssize_t put = ::writev(fd, next, int(count));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        size_t done = size_t(put);
+        while (count > 0 && done >= next->iov_len) {
+            done -= next->iov_len;
+            ++next;
+            --count;
+        }
+        if (count > 0) {
+            next->iov_base = static_cast<uint8_t*>(next->iov_base) + done;
+            next->iov_len -= done;
+        }
+    }
+    return true;
+}
+
+// Writes all pieces with as few calls as the kernel allows: one writev for
+// a header and its pixel rows.
+bool WritePieces(int fd, std::span<const std::span<const uint8_t>> pieces) {
+    constexpr size_t kMaxVectors = 64;
+    iovec vectors[kMaxVectors];
+    size_t count = 0;
+    for (const auto& piece : pieces) {
+        if (piece.empty()) continue;
+        if (count == kMaxVectors) {
+            if (!WriteVectors(fd, vectors, count)) return false;
+            count = 0;
+        }
+        vectors[count++] = iovec{const_cast<uint8_t*>(piece.data()), piece.size()};
+    }
+    return WriteVectors(fd, vectors, count);
 }
 
 }  // namespace
 
 void WriteFileAtomically(const std::string& path,
                          std::span<const std::span<const uint8_t>> pieces) {
-    const mode_t mode = NewFileMode();
-    std::string temporary = TemporaryTemplate(path);
-    TFile file(::mkostemp(temporary.data(), O_CLOEXEC), true);
+    std::string temporary;
+    TFile file(CreateTemporary(path, temporary), true);
     if (!file.IsOpen()) throw EFCreateError(path);
 
-    bool written = ::fchmod(file.Handle, mode) == 0;
-    for (const auto& piece : pieces) {
-        if (!written) break;
-        written = piece.empty() || file.Write(piece.data(), piece.size()) == int64_t(piece.size());
-    }
+    bool written = WritePieces(file.Handle, pieces);
     written = file.Close() && written;
     if (!written) {
         ::unlink(temporary.c_str());
