@@ -99,7 +99,7 @@ bool TArchive::OpenArchive(const std::string& path, ArchiveViews& views) {
             FFile.Read(frameTable.data(), frameTable.size()) != int64_t(frameTable.size())) {
             return false;
         }
-        ReadTable(frameTable.data(), frameCount, info.Frames);
+        if (FKeepFrameTables) ReadTable(frameTable.data(), frameCount, info.Frames);
         info.FramesRead = true;
 
         views.AddChildItem(root, BlockItemText(FBlockIndex[b]));
@@ -130,6 +130,16 @@ void TArchive::CloseArchive(ArchiveViews& views) {
 FrameLocation TArchive::Locate(uint32_t block, uint32_t frame) const {
     const TFrameEntry& entry = Frame(block, frame);
     return FrameLocation{uint64_t(FBlocks[block].Offset) + entry.Offset, entry.Size};
+}
+
+bool TArchive::ReadFrameTable(uint32_t block, std::vector<TFrameEntry>& frames) const {
+    const uint32_t count = FBlockInfo[block].FrameCount();
+    const uint64_t tableStart = uint64_t(FBlocks[block].Offset) + kBlockHeaderSize;
+    if (!TableFits(tableStart, count, kTableEntrySize, FFile.Length())) return false;
+    std::vector<uint8_t> bytes(size_t(count) * kTableEntrySize);
+    if (FFile.ReadAt(bytes.data(), bytes.size(), tableStart) != int64_t(bytes.size())) return false;
+    ReadTable(bytes.data(), count, frames);
+    return true;
 }
 
 bool TArchive::LoadFrame(uint32_t block, uint32_t frame, Spr& sprite) {

@@ -32,6 +32,11 @@ public:
     uint32_t FBlockCount = 0;
     std::vector<TSBInfo> FBlockInfo;   // one per block
     DynamicArray<uint32_t> FBlockIndex;  // entry number of each block
+    // Cleared before OpenArchive, every block's frame table is read and
+    // checked as usual but not held (its Frames stay empty), so that the
+    // index does not grow with the number of frames: for tools that walk the
+    // archive once, reading each table again with ReadFrameTable.
+    bool FKeepFrameTables = true;
 
     // Indexes the archive at `path`, first closing whatever is open.  True
     // when the whole index was read.  Failures leave the state as far as it
@@ -48,6 +53,11 @@ public:
     uint32_t FrameCount(uint32_t block) const {
         return static_cast<uint32_t>(FBlockInfo[block].Frames.size());
     }
+
+    // Reads block `block`'s frame table from the file again, with positioned
+    // reads that leave the shared position alone; false when it cannot be
+    // read whole.  Works whether or not the tables are held.
+    bool ReadFrameTable(uint32_t block, std::vector<TFrameEntry>& frames) const;
 
     // Seeks FFile to the frame and loads its record into `sprite` through a
     // copy of the handle (the way the viewer reads a frame).
