@@ -267,8 +267,7 @@ bool Spr::DecodeInto(FrameImage& image) const {
     if (!CanDecode()) return false;
     const uint32_t width = Width();
     const uint32_t height = Height();
-    image.SetWidth(width);
-    image.SetHeight(height);
+    image.SetSize(width, height);
     if (width > 0 && height > 0) {
         const SpanSource source{Data.data(), DataSize, LineOffsets.data(), width, height, Compression() != 0};
         // The image's rows lie bottom row first: row r + 1 is one stride below row r.

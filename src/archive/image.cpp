@@ -27,6 +27,10 @@ void FrameImage::SetHeight(uint32_t height) {
     if (height != height_) Resize(width_, height);
 }
 
+void FrameImage::SetSize(uint32_t width, uint32_t height) {
+    if (width != width_ || height != height_) Resize(width, height);
+}
+
 // A new size gets a new, zeroed pixel area, so row padding is always zero.
 void FrameImage::Resize(uint32_t width, uint32_t height) {
     width_ = width;
@@ -92,8 +96,7 @@ void FillFrameImage(FrameImage& image, const Spr& sprite) {
     if (sprite.Pixels.size() != size_t(width) * height) {
         throw std::logic_error("frame image built from a frame that was not decoded");
     }
-    image.SetWidth(width);
-    image.SetHeight(height);
+    image.SetSize(width, height);
     if (width == 0) return;
     for (uint32_t row = 0; row < height; ++row) {
         std::memcpy(image.ScanLine(row), sprite.Pixels.data() + size_t(row) * width, width);

@@ -24,6 +24,10 @@ public:
     uint32_t Height() const { return height_; }
     void SetWidth(uint32_t width);
     void SetHeight(uint32_t height);
+    // SetWidth then SetHeight in one step: the same image in the end, without
+    // a pixel area of the new width and the old height on the way (from
+    // 1 x 16384 to 16384 x 1 that would be 16384 x 16384 for a moment).
+    void SetSize(uint32_t width, uint32_t height);
     // Bytes per stored row: the width rounded up to a multiple of 4.
     uint32_t Stride() const { return (width_ + 3) & ~3u; }
 
