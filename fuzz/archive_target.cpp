@@ -62,9 +62,10 @@ void ExpectIndexComplete(const TArchive& archive, const CountingViews& views) {
 }
 
 // The road of one frame, as the viewer and the exports walk it.
-// `reused` is the batch exports' image, refilled frame after frame.
+// `reused` is the batch exports' image, refilled frame after frame, and
+// `direct` one that frames are decoded into straight from their spans.
 void WalkFrame(TArchive& archive, uint32_t block, uint32_t frame, FrameImage& reused,
-               uint64_t& pixelBudget) {
+               FrameImage& direct, uint64_t& pixelBudget) {
     const FrameLocation where = archive.Locate(block, frame);
     FUZZ_EXPECT((archive.Frame(block, frame).Offset & ~kFrameOffsetMask) == 0);
 
@@ -88,6 +89,7 @@ void WalkFrame(TArchive& archive, uint32_t block, uint32_t frame, FrameImage& re
     if (pixels > pixelBudget) return;
     if (!sprite.Decode()) {
         FUZZ_EXPECT(!sprite.IsDecoded());
+        FUZZ_EXPECT(!sprite.DecodeInto(direct));
         return;
     }
     pixelBudget -= pixels;
@@ -99,6 +101,8 @@ void WalkFrame(TArchive& archive, uint32_t block, uint32_t frame, FrameImage& re
     FillFrameImage(reused, sprite);
     FUZZ_EXPECT(reused.Bits() == image->Bits());
     FUZZ_EXPECT(reused.EncodeBmp() == bmp);
+    FUZZ_EXPECT(sprite.DecodeInto(direct));
+    FUZZ_EXPECT(direct.Bits() == image->Bits());
 }
 
 }  // namespace
@@ -115,11 +119,12 @@ int FuzzArchive(const uint8_t* data, size_t size) {
         archive.FLoaded = true;
 
         const auto reused = NewFrameImage();
+        const auto direct = NewFrameImage();
         uint32_t frameBudget = kMaxFramesPerInput;
         uint64_t pixelBudget = kMaxPixelsPerInput;
         for (uint32_t b = 0; b < archive.FBlockCount && frameBudget > 0; ++b) {
             const uint32_t frames = std::min(archive.FrameCount(b), frameBudget);
-            for (uint32_t f = 0; f < frames; ++f) WalkFrame(archive, b, f, *reused, pixelBudget);
+            for (uint32_t f = 0; f < frames; ++f) WalkFrame(archive, b, f, *reused, *direct, pixelBudget);
             frameBudget -= frames;
         }
     }

@@ -67,10 +67,23 @@ int FuzzFrame(const uint8_t* data, size_t size) {
     FUZZ_EXPECT(sprite.LoadFromBytes(record));
     ExpectSplitConsistent(sprite, record);
 
+    // Decoding straight into a used image: on failure the image stays as it
+    // was; otherwise it must equal the image built from Decode's pixels.
+    static const Spr previous = PreviousFrame();
+    const auto direct = NewFrameImage();
+    FillFrameImage(*direct, previous);
+    const std::vector<uint8_t> previousBits = direct->Bits();
+    const bool decodedInto = sprite.DecodeInto(*direct);
+
     const bool decoded = sprite.Decode();
     FUZZ_EXPECT(decoded == ShouldDecode(sprite));
     FUZZ_EXPECT(decoded == sprite.IsDecoded());
-    if (!decoded) return 0;
+    FUZZ_EXPECT(decodedInto == decoded);
+    if (!decoded) {
+        FUZZ_EXPECT(direct->Width() == previous.Width() && direct->Height() == previous.Height());
+        FUZZ_EXPECT(direct->Bits() == previousBits);
+        return 0;
+    }
     const uint64_t pixels = uint64_t(sprite.Width()) * sprite.Height();
     FUZZ_EXPECT(sprite.Pixels.size() == pixels);
 
@@ -79,7 +92,8 @@ int FuzzFrame(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> bmp = image->EncodeBmp();
     FUZZ_EXPECT(bmp.size() == (pixels == 0 ? 0 : kBmpPixelOffset + size_t(image->Stride()) * sprite.Height()));
 
-    static const Spr previous = PreviousFrame();
+    FUZZ_EXPECT(direct->Bits() == image->Bits());
+
     const auto reused = NewFrameImage();
     FillFrameImage(*reused, previous);
     FillFrameImage(*reused, sprite);

@@ -120,6 +120,13 @@ const HostileCase kCases[] = {
      }, {true, 5, 0, 5, 0}},
     {"LargestFrameTheDecoderTakes", [] { return OneBlock({Record(1, kMaxFrameSide, 4096, RowsAtStart(4096))}); },
      {true, 1, 0, 0, 1}},
+    {"TallThenWideFramesInOneImage", [] {
+         // A batch export's image goes from 1 x 16384 to 16384 x 1: never,
+         // even for a moment, 16384 x 16384.
+         return OneBlock({Record(0, 1, kMaxFrameSide, RowsAtStart(kMaxFrameSide)),
+                          Record(0, kMaxFrameSide, 1, RowsAtStart(1)),
+                          Record(0, 1, kMaxFrameSide, RowsAtStart(kMaxFrameSide))});
+     }, {true, 3, 0, 0, 3}},
     {"JustOverTheDecodersLimit", [] { return OneBlock({Record(1, kMaxFrameSide, 4097, RowsAtStart(4097))}); },
      {true, 1, 0, 1, 0}},
     {"RecordsOf0To27Bytes", [] { return OneBlock(TruncatedRecords()); }, {true, 28, 0, 28, 0}},

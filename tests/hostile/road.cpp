@@ -29,7 +29,10 @@ RoadOutcome Walk(const std::string& path) {
     out.Indexed = archive.OpenArchive(path, views);
     if (!out.Indexed) return out;
 
-    const auto reused = NewFrameImage();  // the batch exports' one image
+    // The batch exports' one image, refilled from each frame's pixels, and one
+    // that frames are decoded into straight from their spans.
+    const auto reused = NewFrameImage();
+    const auto direct = NewFrameImage();
     for (uint32_t b = 0; b < archive.FBlockCount; ++b) {
         for (uint32_t f = 0; f < archive.FrameCount(b); ++f) {
             ++out.Frames;
@@ -48,6 +51,7 @@ RoadOutcome Walk(const std::string& path) {
                     throw std::runtime_error("BMP of the wrong size");
             }
             FillFrameImage(*reused, sprite);
+            if (!sprite.DecodeInto(*direct)) throw std::runtime_error("DecodeInto refused a frame Decode took");
             ++out.Decoded;
         }
     }

@@ -1,6 +1,6 @@
 // The whole road of an archive, as the viewer and the batch exports walk it:
 // index, then for every frame of every block load, decode, build the image
-// and its BMP, and refill a reused image.  Run in a child process under an
+// and its BMP, refill a reused image, and decode into another one.  Run in a child process under an
 // address-space limit, so that a case that would reserve what the file
 // cannot back, crash or hang ends the child and not the test program.
 #pragma once
