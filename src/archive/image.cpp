@@ -71,15 +71,14 @@ std::vector<uint8_t> FrameImage::EncodeBmp() const {
     return file;
 }
 
-void FrameImage::SaveToFile(const std::string& path) const {
-    if (width_ == 0 || height_ == 0) {
-        WriteFileAtomically(path, std::span<const uint8_t>{});
-        return;
-    }
+void FrameImage::SaveToFile(const std::string& path) const { SaveToPendingFile(path).Commit(); }
+
+PendingFile FrameImage::SaveToPendingFile(const std::string& path) const {
+    if (width_ == 0 || height_ == 0) return PendingFile(path, {});
     uint8_t prefix[kBmpPixelOffset];
     EncodeBmpPrefix(prefix);
     const std::span<const uint8_t> pieces[] = {std::span<const uint8_t>(prefix), bits_};
-    WriteFileAtomically(path, pieces);
+    return PendingFile(path, pieces);
 }
 
 std::unique_ptr<FrameImage> BuildFrameImage(const Spr& sprite) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "palette.h"
+#include "safe_write.h"
 
 namespace tessaron {
 
@@ -45,6 +46,9 @@ public:
     // that a failed write leaves neither a partial file nor a lost original.
     // Throws EFCreateError or EWriteError.
     void SaveToFile(const std::string& path) const;
+    // The same file, written under a temporary name and left for the caller
+    // to Commit (see PendingFile).
+    PendingFile SaveToPendingFile(const std::string& path) const;
 
     // Header (14 + 40 bytes) and colour table, i.e. everything before the rows.
     void EncodeBmpPrefix(uint8_t* out /* kBmpPixelOffset bytes */) const;

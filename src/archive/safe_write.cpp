@@ -84,8 +84,8 @@ bool WritePieces(int fd, std::span<const std::span<const uint8_t>> pieces) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path,
-                         std::span<const std::span<const uint8_t>> pieces) {
+PendingFile::PendingFile(const std::string& path, std::span<const std::span<const uint8_t>> pieces)
+    : path_(path) {
     std::string temporary;
     TFile file(CreateTemporary(path, temporary), true);
     if (!file.IsOpen()) throw EFCreateError(path);
@@ -96,10 +96,43 @@ void WriteFileAtomically(const std::string& path,
         ::unlink(temporary.c_str());
         throw EWriteError();
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        throw EFCreateError(path);
+    temporary_ = std::move(temporary);
+}
+
+PendingFile::PendingFile(PendingFile&& other) noexcept
+    : path_(std::move(other.path_)), temporary_(std::move(other.temporary_)) {
+    other.temporary_.clear();
+}
+
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        path_ = std::move(other.path_);
+        temporary_ = std::move(other.temporary_);
+        other.temporary_.clear();
     }
+    return *this;
+}
+
+PendingFile::~PendingFile() { Discard(); }
+
+void PendingFile::Discard() noexcept {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+void PendingFile::Commit() {
+    if (temporary_.empty()) return;
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        Discard();
+        throw EFCreateError(path_);
+    }
+    temporary_.clear();
+}
+
+void WriteFileAtomically(const std::string& path,
+                         std::span<const std::span<const uint8_t>> pieces) {
+    PendingFile(path, pieces).Commit();
 }
 
 void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {

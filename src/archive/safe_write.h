@@ -17,4 +17,27 @@ void WriteFileAtomically(const std::string& path,
                          std::span<const std::span<const uint8_t>> pieces);
 void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 
+// The two halves of WriteFileAtomically, for writers that put files in
+// place in an order of their own: the constructor writes the pieces to a
+// temporary file beside `path` (throwing as WriteFileAtomically does), and
+// Commit renames it over `path` (throwing EFCreateError when it cannot).  A
+// file that is never committed is removed when the object goes away.
+class PendingFile {
+public:
+    PendingFile(const std::string& path, std::span<const std::span<const uint8_t>> pieces);
+    PendingFile(PendingFile&& other) noexcept;
+    PendingFile& operator=(PendingFile&& other) noexcept;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    ~PendingFile();
+
+    void Commit();
+    const std::string& Path() const { return path_; }
+
+private:
+    void Discard() noexcept;
+    std::string path_;
+    std::string temporary_;  // empty once committed or discarded
+};
+
 }  // namespace tessaron
