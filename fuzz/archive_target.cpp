@@ -105,6 +105,28 @@ void WalkFrame(TArchive& archive, uint32_t block, uint32_t frame, FrameImage& re
     FUZZ_EXPECT(direct.Bits() == image->Bits());
 }
 
+// A tool's index, which checks every frame table but does not hold it, opens
+// the same archives, and reading a table again gives what the viewer's index
+// holds.
+void ExpectSameIndexWithoutTables(const std::string& path, const TArchive& held, bool indexed) {
+    NullViews none;
+    TArchive lean;
+    lean.FKeepFrameTables = false;
+    FUZZ_EXPECT(lean.OpenArchive(path, none) == indexed);
+    if (!indexed) return;
+    FUZZ_EXPECT(lean.FBlockCount == held.FBlockCount);
+    std::vector<TFrameEntry> table;
+    for (uint32_t b = 0; b < lean.FBlockCount; ++b) {
+        FUZZ_EXPECT(lean.FBlockInfo[b].Frames.empty());
+        FUZZ_EXPECT(lean.ReadFrameTable(b, table));
+        const std::vector<TFrameEntry>& frames = held.FBlockInfo[b].Frames;
+        FUZZ_EXPECT(table.size() == frames.size());
+        for (size_t f = 0; f < table.size(); ++f) {
+            FUZZ_EXPECT(table[f].Offset == frames[f].Offset && table[f].Size == frames[f].Size);
+        }
+    }
+}
+
 }  // namespace
 
 int FuzzArchive(const uint8_t* data, size_t size) {
@@ -113,7 +135,9 @@ int FuzzArchive(const uint8_t* data, size_t size) {
 
     CountingViews views;
     TArchive archive;
-    if (archive.OpenArchive(file.Path(), views)) {
+    const bool indexed = archive.OpenArchive(file.Path(), views);
+    ExpectSameIndexWithoutTables(file.Path(), archive, indexed);
+    if (indexed) {
         FUZZ_EXPECT(views.TreeUpdates == 0 && views.ListUpdates == 0);
         ExpectIndexComplete(archive, views);
         archive.FLoaded = true;

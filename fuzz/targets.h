@@ -12,8 +12,9 @@
 namespace tessaron::fuzz {
 
 // Indexes the bytes as an archive through views that only count their
-// steps, then loads (by seeking and at an absolute position), decodes and
-// images every frame of every block, within a per-input work budget.
+// steps (and again without holding the frame tables), then loads (by
+// seeking and at an absolute position), decodes and images every frame of
+// every block, within a per-input work budget.
 int FuzzArchive(const uint8_t* data, size_t size);
 
 // Takes the bytes as one frame record: load, decode, build the image and its
