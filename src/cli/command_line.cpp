@@ -66,6 +66,10 @@ std::optional<uint32_t> ParseEntryNumber(const std::string& text) {
 
 int Run(const Options& options, std::ostream& out, Reporter& reporter) {
     TArchive archive;
+    // A BMP or raw export walks the archive once and reads each block's frame
+    // table when it gets there, so its memory does not grow with the archive.
+    const bool walksOnce = !options.List && !options.Png && !options.Sheet;
+    archive.FKeepFrameTables = !walksOnce;
     if (std::string problem = OpenForExport(options.Archive, archive); !problem.empty()) {
         reporter.Problem(problem);
         return kExitFailed;
@@ -78,7 +82,7 @@ int Run(const Options& options, std::ostream& out, Reporter& reporter) {
             return kExitFailed;
         }
     }
-    const std::vector<FrameJob> jobs = PlanFrames(archive, options.ShowTiny, block);
+    const std::vector<FrameJob> jobs = walksOnce ? std::vector<FrameJob>{} : PlanFrames(archive, options.ShowTiny, block);
 
     if (options.List) {
         if (options.Json)
@@ -102,7 +106,8 @@ int Run(const Options& options, std::ostream& out, Reporter& reporter) {
     const ExportSummary summary =
         options.Sheet ? ExportSheets(archive, options.ShowTiny, block, folder, options.Transparent, reporter)
         : options.Png ? ExportPngFrames(archive, jobs, folder, options.Transparent, reporter)
-                      : ExportFrames(archive, jobs, folder, options.Raw, reporter, ResolveJobCount(options.Jobs));
+                      : ExportArchiveFrames(archive, options.ShowTiny, block, folder, options.Raw, reporter,
+                                            ResolveJobCount(options.Jobs));
     if (summary.Complete()) return kExitOk;
     std::string line = Plural(summary.Written, "file") + " written";
     if (summary.Skipped) line += ", " + Plural(summary.Skipped, "frame") + " skipped";

@@ -81,7 +81,10 @@ std::string FrameLabel(const FrameJob& job, const std::string& fileName) {
 
 // Why a frame's record could not be loaded.
 std::string DescribeLoadFailure(const TArchive& archive, const FrameJob& job) {
-    const FrameLocation at = archive.Locate(job.Block, job.Frame);
+    return DescribeLoadFailure(archive, archive.Locate(job.Block, job.Frame));
+}
+
+std::string DescribeLoadFailure(const TArchive& archive, const FrameLocation& at) {
     const int64_t length = archive.FFile.Length();
     if (length >= 0 && at.Position + at.Size > uint64_t(length))
         return "its record of " + std::to_string(at.Size) + " bytes at byte " +
@@ -141,43 +144,84 @@ unsigned ResolveJobCount(unsigned requested) {
     return std::clamp(requested, 1u, kMaxJobs);
 }
 
+namespace {
+
+// The jobs of a plan, located in the archive's held frame tables.
+class PlannedFrames : public FrameSource {
+public:
+    PlannedFrames(const TArchive& archive, const std::vector<FrameJob>& jobs) : archive_(archive), jobs_(jobs) {}
+    size_t Count() const override { return jobs_.size(); }
+    bool Next(FrameJob& job, FrameLocation& where) override {
+        if (next_ >= jobs_.size()) return false;
+        job = jobs_[next_++];
+        where = archive_.Locate(job.Block, job.Frame);
+        return true;
+    }
+
+private:
+    const TArchive& archive_;
+    const std::vector<FrameJob>& jobs_;
+    size_t next_ = 0;
+};
+
+// The visible frames of every block (or one), block after block, each
+// block's frame table read when the walk reaches it.  A table that cannot be
+// read any more (the file was cut short since it was indexed) gives no
+// frames.
+class StreamedFrames : public FrameSource {
+public:
+    StreamedFrames(const TArchive& archive, bool showTiny, std::optional<uint32_t> onlyBlock)
+        : archive_(archive), showTiny_(showTiny), onlyBlock_(onlyBlock) {
+        block_ = onlyBlock ? *onlyBlock : 0;
+        end_ = onlyBlock ? *onlyBlock + 1 : archive.FBlockCount;
+        for (uint32_t b = block_; b < end_; ++b) {
+            if (!archive.ReadFrameTable(b, table_)) continue;
+            for (const TFrameEntry& frame : table_) count_ += IsVisibleFrame(frame.Size, showTiny) ? 1 : 0;
+        }
+        table_.clear();
+        if (block_ < end_ && !archive.ReadFrameTable(block_, table_)) table_.clear();
+    }
+    size_t Count() const override { return count_; }
+    bool Next(FrameJob& job, FrameLocation& where) override {
+        while (block_ < end_) {
+            while (frame_ < table_.size()) {
+                const uint32_t f = frame_++;
+                const TFrameEntry& entry = table_[f];
+                if (!IsVisibleFrame(entry.Size, showTiny_)) continue;
+                job = FrameJob{block_, f, archive_.FBlockIndex[block_]};
+                where = FrameLocation{uint64_t(archive_.FBlocks[block_].Offset) + entry.Offset, entry.Size};
+                return true;
+            }
+            frame_ = 0;
+            table_.clear();
+            if (++block_ < end_ && !archive_.ReadFrameTable(block_, table_)) table_.clear();
+        }
+        return false;
+    }
+
+private:
+    const TArchive& archive_;
+    bool showTiny_;
+    std::optional<uint32_t> onlyBlock_;
+    uint32_t block_ = 0, end_ = 0, frame_ = 0;
+    std::vector<TFrameEntry> table_;
+    size_t count_ = 0;
+};
+
+}  // namespace
+
 ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
                            const std::string& folder, bool raw, Reporter& reporter,
-                           unsigned /*jobCount*/) {
-    ExportSummary summary;
-    // One image serves the whole run; each frame only resizes and refills it.
-    const auto image = raw ? nullptr : NewFrameImage();
-    const std::string extension = raw ? ".res" : ".bmp";
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const FrameJob& job = jobs[i];
-        const std::string name = ExportFileName(folder, job.Entry, job.Frame, extension);
-        Spr sprite;
-        try {
-            if (!archive.LoadFrame(job.Block, job.Frame, sprite)) {
-                reporter.Problem(FrameLabel(job, name) + " skipped: " + DescribeLoadFailure(archive, job));
-                ++summary.Skipped;
-            } else if (raw) {
-                sprite.SaveRaw(name);
-                ++summary.Written;
-            } else if (!sprite.Decode()) {
-                reporter.Problem(FrameLabel(job, name) + " skipped: " + DescribeDecodeFailure(sprite));
-                ++summary.Skipped;
-            } else {
-                FillFrameImage(*image, sprite);
-                image->SaveToFile(name);
-                ++summary.Written;
-            }
-        } catch (const EFCreateError& e) {
-            reporter.Problem(e.what());
-            summary.WriteFailed = true;
-        } catch (const EWriteError& e) {
-            reporter.Problem(std::string(e.what()) + " on " + name);
-            summary.WriteFailed = true;
-        }
-        reporter.Progress(i + 1, jobs.size());
-        if (summary.WriteFailed) break;
-    }
-    return summary;
+                           unsigned jobCount) {
+    PlannedFrames frames(archive, jobs);
+    return ExportFrames(archive, frames, folder, raw, reporter, jobCount);
+}
+
+ExportSummary ExportArchiveFrames(const TArchive& archive, bool showTiny, std::optional<uint32_t> onlyBlock,
+                                  const std::string& folder, bool raw, Reporter& reporter,
+                                  unsigned jobCount) {
+    StreamedFrames frames(archive, showTiny, onlyBlock);
+    return ExportFrames(archive, frames, folder, raw, reporter, jobCount);
 }
 
 }  // namespace tessaron::cli

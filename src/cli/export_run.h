@@ -54,6 +54,7 @@ void ListFrames(const TArchive& archive, const std::vector<FrameJob>& jobs, std:
 std::string FrameLabel(const FrameJob& job, const std::string& fileName);
 // Why the frame's record could not be loaded.
 std::string DescribeLoadFailure(const TArchive& archive, const FrameJob& job);
+std::string DescribeLoadFailure(const TArchive& archive, const FrameLocation& where);
 // Why a loaded record could not be decoded.
 std::string DescribeDecodeFailure(const Spr& sprite);
 
@@ -62,6 +63,16 @@ struct ExportSummary {
     size_t Skipped = 0;         // frames that could not be read whole or decoded
     bool WriteFailed = false;   // a file could not be created or written; the run stopped there
     bool Complete() const { return Skipped == 0 && !WriteFailed; }
+};
+
+// The frames an export takes, handed out one at a time in frame order.
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+    // How many frames Next hands out, for the progress.
+    virtual size_t Count() const = 0;
+    // The next frame and where its record lies; false after the last.
+    virtual bool Next(FrameJob& job, FrameLocation& where) = 0;
 };
 
 // The most frames a run exports at once.
@@ -79,5 +90,14 @@ unsigned ResolveJobCount(unsigned requested);
 ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
                            const std::string& folder, bool raw, Reporter& reporter,
                            unsigned jobCount = 1);
+// The same for the frames a source hands out.
+ExportSummary ExportFrames(const TArchive& archive, FrameSource& frames, const std::string& folder,
+                           bool raw, Reporter& reporter, unsigned jobCount = 1);
+// The same for the frames PlanFrames would choose, but reading each block's
+// frame table only when the run reaches the block, so that the run's memory
+// does not grow with the archive (open it with FKeepFrameTables cleared).
+ExportSummary ExportArchiveFrames(const TArchive& archive, bool showTiny, std::optional<uint32_t> onlyBlock,
+                                  const std::string& folder, bool raw, Reporter& reporter,
+                                  unsigned jobCount = 1);
 
 }  // namespace tessaron::cli

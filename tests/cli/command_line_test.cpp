@@ -39,7 +39,8 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndSayWhy) {
         {{"--block", "123456789", archive, out}, "not a hexadecimal entry number"},
         {{"--block", archive, out, "--show-tiny"}, "not a hexadecimal entry number"},
         {{"--block"}, "--block"},
-        {{"--jobs", "2", archive, out}, "--jobs"},
+        {{"--jobs", "0", archive, out}, "--jobs"},
+        {{"--jobs", "many", archive, out}, "--jobs"},
         {{archive, out, "extra"}, "extra"},
     };
     for (const Case& c : cases) {
