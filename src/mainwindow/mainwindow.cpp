@@ -3,16 +3,21 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "about.h"
@@ -58,6 +63,17 @@ QAction* AddSeparator(QMenu* menu, const char* name) {
     return separator;
 }
 
+// The file a drop carries, when it carries exactly one existing local file
+// (what the open dialog would let the user choose).
+std::optional<QString> DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
+    const QString path = urls.first().toLocalFile();
+    if (!QFileInfo(path).isFile()) return std::nullopt;
+    return path;
+}
+
 QLabel* MakeStatusPanel(int width) {
     auto* panel = new QLabel;
     panel->setMinimumWidth(width);
@@ -70,6 +86,7 @@ QLabel* MakeStatusPanel(int width) {
 
 TForm1::TForm1(Dialogs& dialogs) : FDialogs(dialogs) {
     setObjectName(QStringLiteral("Form1"));
+    setAcceptDrops(true);
     CreateLayout();
     CreateMenus();
     CreatePopupMenu();
@@ -303,6 +320,10 @@ OpenFileRequest TForm1::OpenDialogRequest() {
 void TForm1::mmFileOpenClick() {
     const std::optional<QString> chosen = FDialogs.OpenFile(this, OpenDialogRequest());
     if (!chosen) return;
+    OpenChosenFile(*chosen);
+}
+
+void TForm1::OpenChosenFile(const QString& path) {
     repaint();  // the area under the closed dialog, before the work starts
 
     // The loading window disables this window while it exists, on every way
@@ -310,12 +331,37 @@ void TForm1::mmFileOpenClick() {
     FormPtr<TForm2> loading = CreateForm<TForm2>();
     loading->show();
     loading->repaint();
-    FFileName = QFile::encodeName(*chosen).toStdString();
+    FFileName = QFile::encodeName(path).toStdString();
     FArchive.FLoaded = FArchive.OpenArchive(FFileName, *this);
     EnableArchiveCommands(FArchive.FLoaded);
     loading->hide();
     loading.reset();
     activateWindow();  // back from the loading window
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = DroppedFile(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop is over: indexing lets events run, and the
+    // program the file came from waits until the drop is answered.  By then
+    // another command may have disabled the window; indexing must not start
+    // inside it.
+    QMetaObject::invokeMethod(
+        this, Guarded([this, file = *path] {
+            if (isEnabled()) OpenChosenFile(file);
+        }),
+        Qt::QueuedConnection);
 }
 
 void TForm1::mmFileCloseClick() { FArchive.CloseArchive(*this); }

@@ -96,6 +96,9 @@ public:
     // --- Commands -------------------------------------------------------------
     void EnableArchiveCommands(bool enabled) override;
     void mmFileOpenClick();
+    // The steps of Open once a file is chosen (by the dialog, or by dropping
+    // it onto the window): loading window, indexing, archive commands.
+    void OpenChosenFile(const QString& path);
     void mmFileCloseClick();
     void mmFileExitClick();
     void mmHelpAboutClick();
@@ -145,6 +148,9 @@ public:
 protected:
     void FormCreate() override;
     void showEvent(QShowEvent* event) override;
+    // An archive file dropped onto the window is opened as Open opens it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateLayout();
