@@ -19,11 +19,15 @@ namespace {
 // A name beside `path` for the file being written, unique among the names
 // this process makes (a counter) and unlikely to meet another process's (the
 // process id and a random start).  Creation with O_EXCL settles any clash.
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string TemporaryName(const std::string& path) {
     static std::atomic<uint64_t> counter{std::random_device{}()};
     static const pid_t pid = ::getpid();
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder = FolderOf(path);
     char suffix[48];
     std::snprintf(suffix, sizeof suffix, ".tessaron-%d-%llx", int(pid),
                   static_cast<unsigned long long>(counter.fetch_add(1)));
@@ -43,6 +47,34 @@ int CreateTemporary(const std::string& path, std::string& temporary) {
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+// A file without a name in the folder of `path` (O_TMPFILE), or -1 where
+// the file system cannot make one or it could not be given a name later:
+// giving it a name goes through /proc/self/fd.  Such a file never shows up
+// half written, and vanishes by itself if the program dies before linking it.
+int CreateUnnamed(const std::string& path) {
+#ifdef O_TMPFILE
+    static const bool canLink = ::access("/proc/self/fd", X_OK) == 0;
+    if (!canLink) return -1;
+    const std::string folder = FolderOf(path);
+    int fd;
+    do {
+        fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+#else
+    (void)path;
+    return -1;
+#endif
+}
+
+// Gives the unnamed file `fd` the name `name`; fails with EEXIST when a file
+// of that name exists.
+bool LinkUnnamed(int fd, const std::string& name) {
+    char proc[40];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, proc, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Writes the vectors whole, again after a transfer cut short.
@@ -86,6 +118,15 @@ bool WritePieces(int fd, std::span<const std::span<const uint8_t>> pieces) {
 
 PendingFile::PendingFile(const std::string& path, std::span<const std::span<const uint8_t>> pieces)
     : path_(path) {
+    // Where the file system allows it the file is written without a name,
+    // which costs one folder update less than a named temporary file.
+    if (const int fd = CreateUnnamed(path); fd >= 0) {
+        TFile file(fd, true);
+        if (!WritePieces(fd, pieces)) throw EWriteError();  // closing the file discards it
+        unnamed_ = file.Handle;
+        file.Owns = false;
+        return;
+    }
     std::string temporary;
     TFile file(CreateTemporary(path, temporary), true);
     if (!file.IsOpen()) throw EFCreateError(path);
@@ -100,8 +141,9 @@ PendingFile::PendingFile(const std::string& path, std::span<const std::span<cons
 }
 
 PendingFile::PendingFile(PendingFile&& other) noexcept
-    : path_(std::move(other.path_)), temporary_(std::move(other.temporary_)) {
+    : path_(std::move(other.path_)), temporary_(std::move(other.temporary_)), unnamed_(other.unnamed_) {
     other.temporary_.clear();
+    other.unnamed_ = -1;
 }
 
 PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
@@ -109,7 +151,9 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
         Discard();
         path_ = std::move(other.path_);
         temporary_ = std::move(other.temporary_);
+        unnamed_ = other.unnamed_;
         other.temporary_.clear();
+        other.unnamed_ = -1;
     }
     return *this;
 }
@@ -119,10 +163,58 @@ PendingFile::~PendingFile() { Discard(); }
 void PendingFile::Discard() noexcept {
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
+    if (unnamed_ >= 0) ::close(unnamed_);
+    unnamed_ = -1;
 }
 
 void PendingFile::Commit() {
+    if (unnamed_ >= 0) {
+        CommitUnnamed();
+        return;
+    }
     if (temporary_.empty()) return;
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        Discard();
+        throw EFCreateError(path_);
+    }
+    temporary_.clear();
+}
+
+// Gives the unnamed file its name.  When the name is free, the link is the
+// whole commit; when a file of that name exists, the new file is linked
+// under a temporary name and renamed over it, which replaces it in one step.
+void PendingFile::CommitUnnamed() {
+    if (LinkUnnamed(unnamed_, path_)) {
+        const int fd = unnamed_;
+        unnamed_ = -1;
+        if (::close(fd) != 0 && errno != EINTR) {
+            ::unlink(path_.c_str());  // the name was free: removing it loses nothing
+            throw EWriteError();
+        }
+        return;
+    }
+    if (errno != EEXIST) {
+        Discard();
+        throw EFCreateError(path_);
+    }
+    std::string temporary;
+    bool linked = false;
+    for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
+        temporary = TemporaryName(path_);
+        linked = LinkUnnamed(unnamed_, temporary);
+        if (!linked && errno != EEXIST) break;
+    }
+    if (!linked) {
+        Discard();
+        throw EFCreateError(path_);
+    }
+    temporary_ = temporary;
+    const int fd = unnamed_;
+    unnamed_ = -1;
+    if (::close(fd) != 0 && errno != EINTR) {
+        Discard();
+        throw EWriteError();
+    }
     if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
         Discard();
         throw EFCreateError(path_);

@@ -10,7 +10,7 @@
 namespace tessaron {
 
 // Writes the pieces, in order, to a temporary file beside `path`, then
-// renames it over `path`.  Throws EFCreateError when the file cannot be
+// puts it in place under `path`, replacing a file of that name in one step.  Throws EFCreateError when the file cannot be
 // created (or put in place) and EWriteError when a write fails; the
 // temporary file is removed in both cases.
 void WriteFileAtomically(const std::string& path,
@@ -20,8 +20,11 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
 // The two halves of WriteFileAtomically, for writers that put files in
 // place in an order of their own: the constructor writes the pieces to a
 // temporary file beside `path` (throwing as WriteFileAtomically does), and
-// Commit renames it over `path` (throwing EFCreateError when it cannot).  A
-// file that is never committed is removed when the object goes away.
+// Commit puts it in place under `path` (throwing EFCreateError when it
+// cannot).  A file that is never committed is removed when the object goes
+// away.  Where the file system allows, the temporary file has no name at
+// all until Commit links it (O_TMPFILE), so nothing is left behind even if
+// the program is killed.
 class PendingFile {
 public:
     PendingFile(const std::string& path, std::span<const std::span<const uint8_t>> pieces);
@@ -35,9 +38,11 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
+    void CommitUnnamed();
     void Discard() noexcept;
     std::string path_;
-    std::string temporary_;  // empty once committed or discarded
+    std::string temporary_;  // a named temporary file; empty once committed or discarded
+    int unnamed_ = -1;       // or the descriptor of a file without a name (O_TMPFILE)
 };
 
 }  // namespace tessaron

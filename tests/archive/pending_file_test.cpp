@@ -25,16 +25,22 @@ TEST(PendingFile, AppearsOnlyWhenCommittedAndIsGoneOtherwise) {
     {
         PendingFile pending(path, pieces);
         EXPECT_EQ(testing::ReadBytes(path), (Bytes{1, 2, 3}));  // the old file stays until Commit
-        EXPECT_EQ(EntriesIn(dir.Path()), 2u);
     }
     EXPECT_EQ(testing::ReadBytes(path), (Bytes{1, 2, 3}));  // never committed: nothing changed
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 
     PendingFile pending(path, pieces);
     PendingFile moved = std::move(pending);
-    moved.Commit();
+    moved.Commit();  // replaces the old file
     EXPECT_EQ(testing::ReadBytes(path), (Bytes{4, 5, 6, 7, 8}));
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+
+    PendingFile fresh(dir.File("b.bmp"), pieces);
+    fresh.Commit();  // takes a free name
+    EXPECT_EQ(testing::ReadBytes(dir.File("b.bmp")), (Bytes{4, 5, 6, 7, 8}));
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+    EXPECT_EQ(std::filesystem::status(dir.File("b.bmp")).permissions(),
+              std::filesystem::status(path).permissions());
 }
 
 TEST(PendingFile, ACommitThatFailsLeavesNothingBehind) {
