@@ -142,8 +142,8 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
             },
             ""));
     app.add_option("--jobs,-j", options.Jobs,
-                   "Frames exported at once (default: one per processor core); "
-                   "the files are the same whatever the number")
+                   "Threads to use (default: one per processor core): one writes the files "
+                   "while the others read and decode frames; the files are the same whatever the number")
         ->type_name("N")
         ->check(CLI::Range(1u, kMaxJobs));
     std::string formatText = "bmp";

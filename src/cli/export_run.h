@@ -75,18 +75,19 @@ public:
     virtual bool Next(FrameJob& job, FrameLocation& where) = 0;
 };
 
-// The most frames a run exports at once.
+// The most threads a run uses.
 constexpr unsigned kMaxJobs = 64;
-// `requested` frames at once, or one per processor core for 0.
+// `requested` threads, or one per processor core for 0.
 unsigned ResolveJobCount(unsigned requested);
 
 // Writes each frame into `folder` (which ends in '/') under its export name:
 // a BMP of the decoded frame, or with `raw` the record exactly as stored.
 // Frames that cannot be read whole or decoded are reported and skipped; a
 // file that cannot be written is reported and ends the run, as it does in
-// the viewer.  With `jobCount` above 1 that many frames are exported at
-// once; the files are the same, and problems and progress are still
-// reported in frame order.
+// the viewer.  With `jobCount` above 1, jobCount - 1 threads read and
+// decode frames ahead while the calling thread writes the files; the files
+// are the same, and problems and progress still reach the reporter in frame
+// order from the calling thread.
 ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
                            const std::string& folder, bool raw, Reporter& reporter,
                            unsigned jobCount = 1);

@@ -1,11 +1,13 @@
-// The export loop of tessaron-export: each frame read with a positioned
-// read, decoded straight into an image and written under a temporary name,
-// on one or more worker threads; the calling thread then puts the files in
-// place (renames them) in frame order and reports problems and progress in
-// that order.  So whatever the number of workers, the run writes the same
-// files and says the same things, and a file that cannot be written stops
-// it at the same frame: the frames after it that workers had already
-// written are discarded, never put in place.
+// The export loop of tessaron-export.  Each frame is read with a positioned
+// read, decoded straight into an image and written as a file.  With more
+// than one job, worker threads read and decode the frames ahead, each into
+// an image of its own, while the calling thread writes the files in frame
+// order and reports problems and progress in that order.  The files are
+// written by one thread because creating files in one folder does not go
+// faster from several: the file system serialises the changes to a folder
+// and its journal, and measured from two threads the run got slower.
+// Whatever the number of jobs, the run writes the same files, says the same
+// things and stops at the same frame when a file cannot be written.
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -25,97 +27,80 @@
 namespace tessaron::cli {
 namespace {
 
-// What became of one frame.
-struct FrameOutcome {
-    enum class Kind { Written, Skipped, WriteFailed, Failed } What = Kind::Written;
-    std::optional<PendingFile> File;  // Written: the file, to be put in place
-    std::string Problem;              // the line to report, for Skipped and WriteFailed
-    std::exception_ptr Error;         // Failed: anything else thrown, raised again in order
+// One frame on its way from the archive to its file.
+struct FrameWork {
+    enum class Kind { Ready, Skipped, Failed } What = Kind::Ready;
+    std::string Name;             // the file to write
+    std::vector<uint8_t> Record;  // raw exports: the record as stored
+    std::string Problem;          // Skipped: the line to report
+    std::exception_ptr Error;     // Failed: anything else thrown, raised again in order
 };
 
-FrameOutcome WriteFailed(const std::string& problem) {
-    FrameOutcome failed;
-    failed.What = FrameOutcome::Kind::WriteFailed;
-    failed.Problem = problem;
-    return failed;
-}
-
-// Exports one frame after another with its own record and image, so that
-// every worker has its own.  Reads go through the archive's descriptor with
-// positioned reads, which share no file position.
-class FrameWriter {
+// Reads and decodes frames.  Reads go through the archive's descriptor with
+// positioned reads, which share no file position, so several readers can
+// work at once, each into its own image.
+class FrameReader {
 public:
-    FrameWriter(const TArchive& archive, const std::string& folder, bool raw)
-        : archive_(archive), folder_(folder), raw_(raw), image_(raw ? nullptr : NewFrameImage()) {}
+    FrameReader(const TArchive& archive, const std::string& folder, bool raw)
+        : archive_(archive), folder_(folder), raw_(raw) {}
 
-    FrameOutcome Export(const FrameJob& job, const FrameLocation& where) {
-        const std::string name = ExportFileName(folder_, job.Entry, job.Frame, raw_ ? ".res" : ".bmp");
+    // Reads the frame into `work` and, for a BMP, decodes it into `image`.
+    void Read(const FrameJob& job, const FrameLocation& where, FrameWork& work, FrameImage& image) const {
+        work = FrameWork{};
+        work.Name = ExportFileName(folder_, job.Entry, job.Frame, raw_ ? ".res" : ".bmp");
         try {
             Spr sprite;
-            if (!sprite.LoadAt(archive_.FFile, where.Position, where.Size))
-                return Skipped(job, name, DescribeLoadFailure(archive_, where));
-            FrameOutcome written;
-            if (raw_) {
-                const std::span<const uint8_t> record[] = {sprite.Raw};
-                written.File.emplace(name, record);
-                return written;
+            if (!sprite.LoadAt(archive_.FFile, where.Position, where.Size)) {
+                Skip(job, work, DescribeLoadFailure(archive_, where));
+            } else if (raw_) {
+                work.Record = std::move(sprite.Raw);
+            } else if (!sprite.DecodeInto(image)) {
+                Skip(job, work, DescribeDecodeFailure(sprite));
             }
-            if (!sprite.DecodeInto(*image_)) return Skipped(job, name, DescribeDecodeFailure(sprite));
-            written.File.emplace(image_->SaveToPendingFile(name));
-            return written;
-        } catch (const EFCreateError& e) {
-            return WriteFailed(e.what());
-        } catch (const EWriteError& e) {
-            return WriteFailed(std::string(e.what()) + " on " + name);
         } catch (...) {
-            FrameOutcome failed;
-            failed.What = FrameOutcome::Kind::Failed;
-            failed.Error = std::current_exception();
-            return failed;
+            work.What = FrameWork::Kind::Failed;
+            work.Error = std::current_exception();
         }
     }
 
 private:
-    static FrameOutcome Skipped(const FrameJob& job, const std::string& name, const std::string& why) {
-        FrameOutcome skipped;
-        skipped.What = FrameOutcome::Kind::Skipped;
-        skipped.Problem = FrameLabel(job, name) + " skipped: " + why;
-        return skipped;
+    static void Skip(const FrameJob& job, FrameWork& work, const std::string& why) {
+        work.What = FrameWork::Kind::Skipped;
+        work.Problem = FrameLabel(job, work.Name) + " skipped: " + why;
     }
 
     const TArchive& archive_;
     const std::string& folder_;
     bool raw_;
-    std::unique_ptr<FrameImage> image_;
 };
 
-// Takes the outcomes in frame order: puts the files in place, counts and
-// reports them, and says when the run has to stop (a file could not be
-// written).
-class OutcomeLog {
+// Writes the frames' files in frame order, counts and reports them, and
+// says when the run has to stop (a file could not be written).
+class FrameFiles {
 public:
-    OutcomeLog(Reporter& reporter, size_t total) : reporter_(reporter), total_(total) {}
+    FrameFiles(Reporter& reporter, size_t total, bool raw) : reporter_(reporter), total_(total), raw_(raw) {}
 
     // False when the run stops here.
-    bool Take(FrameOutcome& outcome) {
-        if (outcome.What == FrameOutcome::Kind::Written) {
+    bool Write(const FrameWork& work, const FrameImage& image) {
+        switch (work.What) {
+        case FrameWork::Kind::Ready:
             try {
-                outcome.File->Commit();
+                if (raw_)
+                    WriteFileAtomically(work.Name, std::span<const uint8_t>(work.Record));
+                else
+                    image.SaveToFile(work.Name);
+                ++summary_.Written;
             } catch (const EFCreateError& e) {
-                outcome = WriteFailed(e.what());
+                Stop(e.what());
+            } catch (const EWriteError& e) {
+                Stop(std::string(e.what()) + " on " + work.Name);
             }
-        }
-        switch (outcome.What) {
-        case FrameOutcome::Kind::Written: ++summary_.Written; break;
-        case FrameOutcome::Kind::Skipped:
-            reporter_.Problem(outcome.Problem);
+            break;
+        case FrameWork::Kind::Skipped:
+            reporter_.Problem(work.Problem);
             ++summary_.Skipped;
             break;
-        case FrameOutcome::Kind::WriteFailed:
-            reporter_.Problem(outcome.Problem);
-            summary_.WriteFailed = true;
-            break;
-        case FrameOutcome::Kind::Failed: std::rethrow_exception(outcome.Error);
+        case FrameWork::Kind::Failed: std::rethrow_exception(work.Error);
         }
         reporter_.Progress(++done_, total_);
         return !summary_.WriteFailed;
@@ -123,42 +108,54 @@ public:
     const ExportSummary& Summary() const { return summary_; }
 
 private:
+    void Stop(const std::string& problem) {
+        reporter_.Problem(problem);
+        summary_.WriteFailed = true;
+    }
+
     Reporter& reporter_;
     size_t total_;
+    bool raw_;
     size_t done_ = 0;
     ExportSummary summary_;
 };
 
 ExportSummary ExportOneByOne(const TArchive& archive, FrameSource& frames, const std::string& folder,
                              bool raw, Reporter& reporter) {
-    FrameWriter writer(archive, folder, raw);
-    OutcomeLog log(reporter, frames.Count());
+    const FrameReader reader(archive, folder, raw);
+    FrameFiles files(reporter, frames.Count(), raw);
+    // One image serves the whole run; each frame only resizes and refills it.
+    const auto image = NewFrameImage();
+    FrameWork work;
     FrameJob job;
     FrameLocation where;
     while (frames.Next(job, where)) {
-        FrameOutcome outcome = writer.Export(job, where);
-        if (!log.Take(outcome)) break;
+        reader.Read(job, where, work, *image);
+        if (!files.Write(work, *image)) break;
     }
-    return log.Summary();
+    return files.Summary();
 }
 
-// Workers take frames in order from the source and leave their outcomes in
-// a window of slots; the calling thread takes the outcomes from the window
-// in frame order.  Workers run at most a window's width ahead of it, which
-// bounds the memory whatever the archive's size.
+// Readers take frames in order from the source and leave them, decoded, in
+// a ring of slots, each slot with its own image; the calling thread writes
+// the slots' files in frame order and frees the slots again.  Readers run at
+// most the ring's length ahead, which bounds the memory whatever the size
+// of the archive.
 class ParallelExport {
 public:
     ParallelExport(const TArchive& archive, FrameSource& frames, const std::string& folder, bool raw,
-                   Reporter& reporter, unsigned workers)
-        : archive_(archive), frames_(frames), folder_(folder), raw_(raw), log_(reporter, frames.Count()),
-          window_(kWindowPerWorker * workers), workerCount_(workers) {}
+                   Reporter& reporter, unsigned readers)
+        : reader_(archive, folder, raw), frames_(frames), files_(reporter, frames.Count(), raw),
+          ring_(std::min(kSlotsPerReader * readers, kMaxSlots)), readerCount_(readers) {
+        for (Slot& slot : ring_) slot.Image = NewFrameImage();
+    }
 
-    ~ParallelExport() { StopWorkers(); }
+    ~ParallelExport() { StopReaders(); }
 
-    // False when not even one worker could be started.
+    // False when not even one reader could be started.
     bool Start() {
         try {
-            for (unsigned w = 0; w < workerCount_; ++w) threads_.emplace_back([this] { Work(); });
+            for (unsigned r = 0; r < readerCount_; ++r) threads_.emplace_back([this] { ReadFrames(); });
         } catch (const std::system_error&) {
             if (threads_.empty()) return false;  // the caller exports one by one
         }
@@ -166,78 +163,92 @@ public:
     }
 
     ExportSummary Run() {
-        while (std::optional<FrameOutcome> outcome = NextOutcome()) {
-            if (!log_.Take(*outcome)) break;
+        while (Slot* slot = NextReadySlot()) {
+            const bool goOn = files_.Write(slot->Work, *slot->Image);
+            Free(*slot);
+            if (!goOn) break;
         }
-        // Files that workers wrote for frames after the one that stopped the
-        // run go with the window, never put in place.
-        StopWorkers();
-        return log_.Summary();
+        StopReaders();
+        return files_.Summary();
     }
 
 private:
-    static constexpr size_t kWindowPerWorker = 16;
+    // Readers fill the ring and sleep until half of it is free again, so
+    // that a reader is woken once per half ring rather than once per frame.
+    // Each slot holds a decoded frame, so there are not too many of them.
+    static constexpr size_t kSlotsPerReader = 8;
+    static constexpr size_t kMaxSlots = 64;
 
-    void Work() {
+    struct Slot {
+        FrameWork Work;
+        std::unique_ptr<FrameImage> Image;
+        bool Ready = false;
+    };
+
+    void ReadFrames() {
         try {
-            WorkThrough();
+            ReadUntilDone();
         } catch (...) {
-            // Nothing a frame throws gets here (FrameWriter keeps it in the
-            // frame's outcome); this is the source or the writer's set-up
-            // failing.  The calling thread raises it once the others stop.
+            // Nothing a frame throws gets here (FrameReader keeps it with
+            // the frame); this is the source failing.  The calling thread
+            // raises it.
             std::lock_guard lock(mutex_);
-            if (!workerError_) workerError_ = std::current_exception();
+            if (!readerError_) readerError_ = std::current_exception();
             exhausted_ = true;
-            stop_ = true;
         }
-        haveOutcome_.notify_all();
+        haveFrame_.notify_all();
         haveRoom_.notify_all();
     }
 
-    void WorkThrough() {
-        FrameWriter writer(archive_, folder_, raw_);
+    void ReadUntilDone() {
         for (;;) {
             FrameJob job;
             FrameLocation where;
-            size_t index;
+            Slot* slot;
             {
                 std::unique_lock lock(mutex_);
-                haveRoom_.wait(lock, [&] { return stop_ || exhausted_ || handedOut_ < taken_ + window_.size(); });
+                if (FreeSlots() == 0)
+                    haveRoom_.wait(lock, [&] { return stop_ || exhausted_ || FreeSlots() >= ring_.size() / 2; });
                 if (stop_ || exhausted_) return;
                 if (!frames_.Next(job, where)) {
                     exhausted_ = true;
-                    haveOutcome_.notify_all();
+                    haveFrame_.notify_all();
                     return;
                 }
-                index = handedOut_++;
+                slot = &ring_[handedOut_++ % ring_.size()];
             }
-            FrameOutcome outcome = writer.Export(job, where);
+            reader_.Read(job, where, slot->Work, *slot->Image);
             {
                 std::lock_guard lock(mutex_);
-                window_[index % window_.size()] = std::move(outcome);
+                slot->Ready = true;
             }
-            haveOutcome_.notify_all();
+            haveFrame_.notify_all();
         }
     }
 
-    // The next frame's outcome, once it is there; nothing after the last.
-    std::optional<FrameOutcome> NextOutcome() {
+    // The next frame's slot once it is read; null after the last frame.
+    Slot* NextReadySlot() {
         std::unique_lock lock(mutex_);
-        auto& slot = window_[taken_ % window_.size()];
-        haveOutcome_.wait(lock, [&] {
-            return slot.has_value() || workerError_ || (exhausted_ && taken_ == handedOut_);
-        });
-        if (workerError_) std::rethrow_exception(workerError_);
-        if (!slot) return std::nullopt;
-        std::optional<FrameOutcome> outcome = std::move(slot);
-        slot.reset();
-        ++taken_;
-        lock.unlock();
-        haveRoom_.notify_all();
-        return outcome;
+        Slot& slot = ring_[freed_ % ring_.size()];
+        haveFrame_.wait(lock, [&] { return slot.Ready || readerError_ || (exhausted_ && freed_ == handedOut_); });
+        if (readerError_) std::rethrow_exception(readerError_);
+        return slot.Ready ? &slot : nullptr;
     }
 
-    void StopWorkers() {
+    void Free(Slot& slot) {
+        bool wake;
+        {
+            std::lock_guard lock(mutex_);
+            slot.Ready = false;
+            ++freed_;
+            wake = FreeSlots() >= ring_.size() / 2;
+        }
+        if (wake) haveRoom_.notify_all();
+    }
+
+    size_t FreeSlots() const { return freed_ + ring_.size() - handedOut_; }
+
+    void StopReaders() {
         {
             std::lock_guard lock(mutex_);
             stop_ = true;
@@ -245,23 +256,22 @@ private:
         haveRoom_.notify_all();
         for (auto& t : threads_)
             if (t.joinable()) t.join();
+        threads_.clear();
     }
 
-    const TArchive& archive_;
+    const FrameReader reader_;
     FrameSource& frames_;
-    const std::string& folder_;
-    bool raw_;
-    OutcomeLog log_;
+    FrameFiles files_;
 
     std::mutex mutex_;
-    std::condition_variable haveRoom_, haveOutcome_;
-    std::vector<std::optional<FrameOutcome>> window_;  // slot of frame i: i % size
-    size_t handedOut_ = 0;  // frames given to workers
-    size_t taken_ = 0;      // outcomes taken by the calling thread
+    std::condition_variable haveRoom_, haveFrame_;
+    std::vector<Slot> ring_;  // frame i goes to slot i % size
+    size_t handedOut_ = 0;    // frames given to readers
+    size_t freed_ = 0;        // frames written (or skipped) and their slots freed
     bool exhausted_ = false;
     bool stop_ = false;
-    std::exception_ptr workerError_;
-    unsigned workerCount_;
+    std::exception_ptr readerError_;
+    unsigned readerCount_;
     std::vector<std::thread> threads_;
 };
 
@@ -269,10 +279,10 @@ private:
 
 ExportSummary ExportFrames(const TArchive& archive, FrameSource& frames, const std::string& folder,
                            bool raw, Reporter& reporter, unsigned jobCount) {
-    const size_t total = frames.Count();
-    const unsigned workers = unsigned(std::min<size_t>(std::min(jobCount, kMaxJobs), total));
-    if (workers > 1) {
-        ParallelExport run(archive, frames, folder, raw, reporter, workers);
+    // With N jobs, N - 1 readers decode while the calling thread writes.
+    if (jobCount > 1 && frames.Count() > 1) {
+        const size_t readers = std::min<size_t>(std::min(jobCount, kMaxJobs) - 1, frames.Count());
+        ParallelExport run(archive, frames, folder, raw, reporter, unsigned(readers));
         if (run.Start()) return run.Run();
     }
     return ExportOneByOne(archive, frames, folder, raw, reporter);
