@@ -5,12 +5,15 @@
 // work no exporter can avoid; reading the archive, decoding and building the
 // BMPs is what an exporter adds to it.
 //
-// By default each file is created the way tessaron-export creates its
-// files, so that a failed write can neither leave a partial file nor destroy
-// an existing one: a new temporary file beside it, one write, close, rename
-// over the name.  --plain creates the file in place instead (open with
-// truncation, write, close), which is cheaper and unsafe; it shows what the
-// safe discipline costs.  --jobs N spreads the files over N threads.
+// By default each file is created exactly the way tessaron-export creates
+// its files (the format core's WriteFileAtomically), so that a failed write
+// can neither leave a partial file nor destroy an existing one: written
+// without a name (O_TMPFILE) and linked under its name when done, or written
+// under a temporary name and renamed where that is not possible.  Two other
+// ways show what that discipline costs: --plain creates the file in place
+// (open with truncation, write, close: cheapest, and unsafe), --rename
+// writes a named temporary file and renames it (the classic safe way).
+// --jobs N spreads the files over N threads.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,6 +29,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "safe_write.h"
 
 namespace {
 
@@ -76,17 +81,18 @@ bool CreateByRename(const std::string& folder, const std::string& path, const st
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool plain = false;
+    enum class Way { Core, Plain, Rename } way = Way::Core;
     unsigned jobs = 1;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--plain") plain = true;
+        if (arg == "--plain") way = Way::Plain;
+        else if (arg == "--rename") way = Way::Rename;
         else if (arg == "--jobs" && i + 1 < argc) jobs = unsigned(std::max(1, std::atoi(argv[++i])));
         else folders.push_back(arg);
     }
     if (folders.size() != 2) {
-        std::cerr << "usage: baseline_writer [--plain] [--jobs N] REFDIR OUTDIR\n";
+        std::cerr << "usage: baseline_writer [--plain | --rename] [--jobs N] REFDIR OUTDIR\n";
         return 2;
     }
     const std::vector<File> files = ReadFolder(folders[0]);
@@ -99,8 +105,19 @@ int main(int argc, char** argv) {
     auto work = [&](unsigned worker) {
         for (size_t i = next++; i < files.size() && !failed; i = next++) {
             const std::string path = out + "/" + files[i].Name;
-            const bool ok = plain ? CreatePlain(path, files[i].Bytes)
-                                  : CreateByRename(out, path, files[i].Bytes, worker, i);
+            bool ok = true;
+            switch (way) {
+            case Way::Core:
+                try {
+                    const auto* bytes = reinterpret_cast<const uint8_t*>(files[i].Bytes.data());
+                    tessaron::WriteFileAtomically(path, std::span<const uint8_t>(bytes, files[i].Bytes.size()));
+                } catch (const std::exception&) {
+                    ok = false;
+                }
+                break;
+            case Way::Plain: ok = CreatePlain(path, files[i].Bytes); break;
+            case Way::Rename: ok = CreateByRename(out, path, files[i].Bytes, worker, i); break;
+            }
             if (!ok) failed = true;
         }
     };
