@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 
@@ -49,10 +48,10 @@ double ThreadCpuSeconds() {
 }
 
 // Bytes per CPU second of memcpy between two warm buffers of n bytes: the
-// median of five 20 ms stretches, measured once per size.
+// median of five 10 ms stretches.  Measured right after each benchmark's
+// loop rather than once, so that a machine whose speed drifts (other work,
+// frequency) weighs on both sides of the ratio alike.
 double MemcpyRate(size_t n) {
-    static std::map<size_t, double> rates;
-    if (auto it = rates.find(n); it != rates.end()) return it->second;
     std::vector<uint8_t> from(n, 1), to(n);
     std::vector<double> speeds;
     // Enough copies between clock readings that reading the clock costs nothing.
@@ -61,7 +60,7 @@ double MemcpyRate(size_t n) {
         const double start = ThreadCpuSeconds();
         uint64_t copies = 0;
         double now = start;
-        while (now - start < 0.02) {
+        while (now - start < 0.01) {
             for (uint64_t i = 0; i < batch; ++i) {
                 std::memcpy(to.data(), from.data(), n);
                 benchmark::ClobberMemory();
@@ -72,7 +71,7 @@ double MemcpyRate(size_t n) {
         speeds.push_back(double(copies) * double(n) / (now - start));
     }
     std::sort(speeds.begin(), speeds.end());
-    return rates[n] = speeds[speeds.size() / 2];
+    return speeds[speeds.size() / 2];
 }
 
 // Measures the CPU time of a benchmark's loop, for the ratio to memcpy.
@@ -166,7 +165,6 @@ void BM_EncodeBmp(benchmark::State& state, uint32_t w, uint32_t h) {
 void BM_Memcpy(benchmark::State& state, uint32_t w, uint32_t h) {
     const size_t n = tessaron::kBmpPixelOffset + size_t((w + 3) & ~3u) * h;
     std::vector<uint8_t> from(n, 1), to(n);
-    MemcpyRate(n);  // measured before the clock starts
     const CpuClock clock;
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), n);
