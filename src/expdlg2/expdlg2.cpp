@@ -74,7 +74,9 @@ void TExportDlg2::CancelClick() { FCancel = true; }
 
 void TExportDlg2::SetTotalCaption(const QString& caption) {
     StaticText1->setText(caption);
+    if (caption.size() == fittedLength_) return;
     FitToCaption(*StaticText1, kStaticText1Width);
+    fittedLength_ = caption.size();
 }
 
 void TExportDlg2::FormCreate() {

@@ -50,6 +50,10 @@ protected:
 
 private:
     static constexpr int kStaticText1Width = 99;
+    // Length of the caption the label was last fitted to: digits are equally
+    // wide, so the label needs fitting again only when a count gains a digit
+    // (fitting lays the text out, which costs more than the rest of a frame).
+    qsizetype fittedLength_ = -1;
     QPointer<QWidget> mainWindow_;
 };
 
