@@ -1,6 +1,7 @@
 #include "frame.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -97,26 +98,32 @@ struct SpanSource {
 };
 
 // Where decoded rows go: row r (0 is the top row) starts at Base + r * Step
-// and holds Width pixels.  Pixels has Step = Width; a bottom-up image has a
-// negative Step.
+// and holds Width pixels, followed by Pad bytes that stay zero.  Pixels has
+// Step = Width and no padding; a bottom-up image has a negative Step (its
+// stride) and pads each row to a multiple of 4.
 struct RowTarget {
     uint8_t* Base;
     ptrdiff_t Step;
+    uint32_t Pad;
     uint8_t* Row(uint32_t row) const { return Base + ptrdiff_t(row) * Step; }
 };
 
-// Short spans are the common case and cost more in calls than in bytes, so
-// they are written in whole 16-byte blocks when the row has room for the
-// excess: every byte past the span up to the row's end is written again
-// later (by the next gap, span or the row's background tail).
+// DecodeWithinRows decodes the rows in the order they lie in memory and
+// writes every pixel of a row in the end: background in the gaps and after
+// the last span, span pixels elsewhere.  So a write may run past the end of
+// its row into the rows that follow in memory (they are written again when
+// their turn comes) as long as it stays within the last one; the padding of
+// a row is put back to zero once the row is done.  Spans are then written
+// as whole blocks instead of exact lengths.
+
 using Block16 = uint8_t __attribute__((vector_size(16)));
 constexpr uint32_t kBlockSpanLimit = 256;
 
 inline uint32_t RoundUp16(uint32_t n) { return (n + 15) & ~15u; }
 
-// Writes n copies of `value` at `out`; `room` bytes from `out` on belong to
-// the row.
-inline void FillSpan(uint8_t* out, uint8_t value, uint32_t n, uint32_t room) {
+// Writes n copies of `value` at `out`; `room` bytes from `out` on may be
+// written.
+inline void FillSpan(uint8_t* out, uint8_t value, uint32_t n, size_t room) {
     const Block16 block = Block16{} + value;  // value in every byte
     if (n <= 16 && room >= 16) {
         std::memcpy(out, &block, 16);
@@ -127,9 +134,10 @@ inline void FillSpan(uint8_t* out, uint8_t value, uint32_t n, uint32_t room) {
     }
 }
 
-// Copies n bytes; like FillSpan, in whole blocks when both the row and the
-// span data (`left` bytes from `in` on) have room for the excess.
-inline void CopySpan(uint8_t* out, const uint8_t* in, uint32_t n, uint32_t room, uint32_t left) {
+// Copies n bytes; like FillSpan, in whole blocks when both the target
+// (`room`) and the span data (`left` bytes from `in` on) have room for the
+// excess.
+inline void CopySpan(uint8_t* out, const uint8_t* in, uint32_t n, size_t room, uint32_t left) {
     const uint32_t rounded = RoundUp16(n);
     if (n <= 16 && room >= 16 && left >= 16) {
         std::memcpy(out, in, 16);
@@ -140,45 +148,184 @@ inline void CopySpan(uint8_t* out, const uint8_t* in, uint32_t n, uint32_t room,
     }
 }
 
-// Decodes every row in order, writing each pixel of the row exactly once in
-// the end: background in the gaps and after the last span, span pixels
-// elsewhere.  Returns false, leaving the rows half written, as soon as a
-// span would reach past the end of its row; such a frame needs
-// DecodeAcrossRows.
-bool DecodeWithinRows(const SpanSource& f, const RowTarget& rows) {
+constexpr uint32_t kSpanPastRow = UINT32_MAX;
+
+// Decodes the rest of a row, from read position p and column x on, with
+// every read inside the span data and no write more than `limit` bytes from
+// the row's start.  Returns the column where the row's spans stop, or
+// kSpanPastRow as soon as a span would reach past the end of the row.
+uint32_t DecodeRowRest(const SpanSource& f, uint8_t* out, uint32_t p, uint32_t x, size_t limit) {
     const uint8_t* const data = f.Data;
     const uint32_t end = f.End;
     const uint32_t width = f.Width;
-    for (uint32_t row = 0; row < f.Height; ++row) {
+    while (x < width && p < end) {
+        const uint32_t skip = data[p++];
+        if (skip >= width - x) break;  // the skip reaches the row's end
+        FillSpan(out + x, BackgroundIndex, skip, limit - x);
+        x += skip;
+        if (p >= end) break;
+        const uint32_t count = data[p++];
+        if (f.Runs && (count & 1)) {
+            if (p >= end) break;
+            const uint32_t n = count >> 1;
+            if (n > width - x) return kSpanPastRow;
+            FillSpan(out + x, data[p++], n, limit - x);
+            x += n;
+        } else {
+            const uint32_t n = f.Runs ? count >> 1 : count;
+            const uint32_t available = std::min(n, end - p);
+            if (available > width - x) return kSpanPastRow;
+            CopySpan(out + x, data + p, available, limit - x, end - p);
+            p += available;
+            x += available;
+            if (available < n) break;  // the span data stops short
+        }
+    }
+    return x;
+}
+
+// The fast loop reads a span only when the whole of it, read as whole blocks,
+// lies in the span data: a skip, a count and up to 256 bytes.
+constexpr uint32_t kFarFromEnd = 2 + 256;
+// ... and runs only in rows that may be written this far past their end.
+constexpr size_t kRowSlack = 256;
+
+enum class RowStop { AtRowEnd, NearDataEnd, SpanPastRow };
+
+// Blocks of N bytes in the target's widest registers.
+template <unsigned N>
+struct Blocks;
+template <>
+struct Blocks<16> {
+    using V = Block16;
+};
+template <>
+struct Blocks<32> {
+    using V = uint8_t __attribute__((vector_size(32)));
+};
+
+// Decodes spans of a row whose target has kRowSlack bytes of room past the
+// row's end, as long as the data has kFarFromEnd bytes left, with one block
+// store for a skip or span of up to N pixels and a fixed number of them for
+// a longer one, so that the branches follow size classes, not lengths.
+template <unsigned N, bool Runs>
+[[gnu::always_inline]] inline RowStop FastRow(const uint8_t* data, uint32_t end, uint32_t width, uint8_t* out,
+                                uint32_t& pInOut, uint32_t& xInOut) {
+    using V = typename Blocks<N>::V;
+    constexpr unsigned kAnySpan = (Runs ? 128 : 256) / N;  // blocks that hold any span
+    constexpr unsigned kAnySkip = 256 / N;
+    const V background = V{} + BackgroundIndex;
+    uint32_t p = pInOut;
+    uint32_t x = xInOut;
+    RowStop stop = RowStop::NearDataEnd;
+    while (end - p >= kFarFromEnd) {
+        const uint32_t skip = data[p];
+        const uint32_t count = data[p + 1];
+        if (skip >= width - x) {  // the skip reaches the row's end
+            stop = RowStop::AtRowEnd;
+            break;
+        }
+        if (skip <= N) {
+            std::memcpy(out + x, &background, N);
+        } else {
+            for (unsigned k = 0; k < kAnySkip; ++k) std::memcpy(out + x + k * N, &background, N);
+        }
+        x += skip;
+        const uint32_t n = Runs ? count >> 1 : count;
+        if (n > width - x) {
+            stop = RowStop::SpanPastRow;
+            break;
+        }
+        const uint8_t* const in = data + p + 2;
+        if constexpr (Runs) {
+            // A run repeats the byte after its count, literals copy the bytes
+            // after it: chosen by a mask rather than a branch.
+            const V literal = V{} + uint8_t((count & 1) - 1);  // all ones for literals
+            const V run = (V{} + in[0]) & ~literal;
+            V block;
+            std::memcpy(&block, in, N);
+            block = (block & literal) | run;
+            std::memcpy(out + x, &block, N);
+            if (n > N) {
+                for (unsigned k = 1; k < kAnySpan; ++k) {
+                    std::memcpy(&block, in + k * N, N);
+                    block = (block & literal) | run;
+                    std::memcpy(out + x + k * N, &block, N);
+                }
+            }
+            p += 2 + ((count & 1) ? 1 : n);
+        } else {
+            if (n <= N) {
+                std::memcpy(out + x, in, N);
+            } else {
+                for (unsigned k = 0; k < kAnySpan; ++k) std::memcpy(out + x + k * N, in + k * N, N);
+            }
+            p += 2 + n;
+        }
+        x += n;
+    }
+    pInOut = p;
+    xInOut = x;
+    return stop;
+}
+
+// Decodes every row, writing each pixel of the frame (and zero in each
+// row's padding) in the end.  Returns false, leaving the rows half written
+// and padding possibly overwritten, as soon as a span would reach past the
+// end of its row; such a frame needs DecodeAcrossRows.
+template <unsigned N>
+[[gnu::always_inline]] inline bool DecodeWithinRowsWith(const SpanSource& f, const RowTarget& rows) {
+    using V = typename Blocks<N>::V;
+    const uint32_t width = f.Width;
+    const uint32_t height = f.Height;
+    const bool downwards = rows.Step > 0;  // row order is memory order
+    uint8_t* const last = rows.Row(downwards ? height - 1 : 0);
+    uint8_t* const targetEnd = last + width + rows.Pad;
+    const V background = V{} + BackgroundIndex;
+    for (uint32_t i = 0; i < height; ++i) {
+        const uint32_t row = downwards ? i : height - 1 - i;
         uint8_t* const out = rows.Row(row);
+        const size_t limit = size_t(targetEnd - out);
         uint32_t p = f.LineOffsets[row];
         uint32_t x = 0;
-        while (x < width && p < end) {
-            const uint32_t skip = data[p++];
-            if (skip >= width - x) break;  // the skip reaches the row's end
-            FillSpan(out + x, BackgroundIndex, skip, width - x);
-            x += skip;
-            if (p >= end) break;
-            const uint32_t count = data[p++];
-            if (f.Runs && (count & 1)) {
-                if (p >= end) break;
-                const uint32_t n = count >> 1;
-                if (n > width - x) return false;
-                FillSpan(out + x, data[p++], n, width - x);
-                x += n;
-            } else {
-                const uint32_t n = f.Runs ? count >> 1 : count;
-                const uint32_t available = std::min(n, end - p);
-                if (available > width - x) return false;
-                CopySpan(out + x, data + p, available, width - x, end - p);
-                p += available;
-                x += available;
-                if (available < n) break;  // the span data stops short
-            }
+        RowStop stop = RowStop::NearDataEnd;
+        if (limit - width >= kRowSlack) {
+            stop = f.Runs ? FastRow<N, true>(f.Data, f.End, width, out, p, x)
+                          : FastRow<N, false>(f.Data, f.End, width, out, p, x);
+            if (stop == RowStop::SpanPastRow) return false;
         }
-        if (x < width) std::memset(out + x, BackgroundIndex, width - x);
+        if (stop == RowStop::NearDataEnd) {
+            x = DecodeRowRest(f, out, p, x, limit);
+            if (x == kSpanPastRow) return false;
+        }
+        if (limit - width >= N) {
+            for (; x < width; x += N) std::memcpy(out + x, &background, N);
+        } else if (x < width) {
+            std::memset(out + x, BackgroundIndex, width - x);
+        }
+        for (uint32_t k = 0; k < rows.Pad; ++k) out[width + k] = 0;
     }
     return true;
+}
+
+std::atomic<bool> narrowBlocksOnly{false};
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) bool DecodeWithinRowsAvx2(const SpanSource& f, const RowTarget& rows) {
+    return DecodeWithinRowsWith<32>(f, rows);
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+bool DecodeWithinRows(const SpanSource& f, const RowTarget& rows) {
+#if defined(__x86_64__)
+    if (HasAvx2() && !narrowBlocksOnly.load(std::memory_order_relaxed)) return DecodeWithinRowsAvx2(f, rows);
+#endif
+    return DecodeWithinRowsWith<16>(f, rows);
 }
 
 // Writes n bytes (from `in`, or n copies of `value` when `in` is null) at
@@ -236,10 +383,16 @@ void DecodeAcrossRows(const SpanSource& f, const RowTarget& rows) {
 }
 
 void DecodeRows(const SpanSource& f, const RowTarget& rows) {
-    if (!DecodeWithinRows(f, rows)) DecodeAcrossRows(f, rows);
+    if (DecodeWithinRows(f, rows)) return;
+    DecodeAcrossRows(f, rows);
+    if (rows.Pad > 0) {
+        for (uint32_t row = 0; row < f.Height; ++row) std::memset(rows.Row(row) + f.Width, 0, rows.Pad);
+    }
 }
 
 }  // namespace
+
+void DecodeWithNarrowBlocksOnly(bool narrow) { narrowBlocksOnly.store(narrow, std::memory_order_relaxed); }
 
 bool Spr::CanDecode() const {
     if (!hasRecord_ || !wellFormed_) return false;
@@ -257,7 +410,7 @@ bool Spr::Decode() {
     Pixels.assign(size_t(width) * height, BackgroundIndex);
     if (width > 0 && height > 0) {
         const SpanSource source{Data.data(), DataSize, LineOffsets.data(), width, height, Compression() != 0};
-        DecodeRows(source, RowTarget{Pixels.data(), ptrdiff_t(width)});
+        DecodeRows(source, RowTarget{Pixels.data(), ptrdiff_t(width), 0});
     }
     decoded_ = true;
     return true;
@@ -271,7 +424,7 @@ bool Spr::DecodeInto(FrameImage& image) const {
     if (width > 0 && height > 0) {
         const SpanSource source{Data.data(), DataSize, LineOffsets.data(), width, height, Compression() != 0};
         // The image's rows lie bottom row first: row r + 1 is one stride below row r.
-        DecodeRows(source, RowTarget{image.ScanLine(0), -ptrdiff_t(image.Stride())});
+        DecodeRows(source, RowTarget{image.ScanLine(0), -ptrdiff_t(image.Stride()), image.Stride() - width});
     }
     return true;
 }

@@ -24,6 +24,11 @@ constexpr uint64_t kMaxFramePixels = uint64_t(1) << 26;  // 64 Mi pixels
 
 class FrameImage;
 
+// Keeps the frame decoder to 16-byte blocks even where the processor has
+// wider ones (true), or lets it choose again (false).  For tests, so that
+// both ways are covered on one machine.
+void DecodeWithNarrowBlocksOnly(bool narrow);
+
 class Spr {
 public:
     uint32_t Header[7] = {};

@@ -82,25 +82,95 @@ Bytes RandomRecord(std::mt19937& rng) {
     return testing::FrameRecord(compression, w, h, stored, spans);
 }
 
-TEST(SprDecodeInto, MatchesTheSpanRulesAndTheImageOfDecode) {
+// A random frame large enough for the decoder's block-wise loop: rows of
+// skips and spans that mostly fit their row (short and long ones, runs and
+// literals), in frames from a few pixels to several hundred wide.  Some
+// records then break the rules: a span past its row, arbitrary line offsets,
+// span data cut short.
+Bytes RandomLargeRecord(std::mt19937& rng) {
+    const uint32_t widths[] = {1, 3, 5, 30, 33, 255, 256, 257, 301, 640};
+    const uint32_t w = rng() % 3 == 0 ? 1 + rng() % 700 : widths[rng() % std::size(widths)];
+    const uint32_t h = 1 + rng() % (w < 64 ? 120 : 24);
+    const uint32_t compression = rng() % 3 == 0 ? 0 : 1;
+    const uint32_t maxCount = compression ? 127 : 255;
+    const bool hostileSpan = rng() % 8 == 0;
+    std::vector<Bytes> rows(h);
+    for (Bytes& row : rows) {
+        const uint32_t longest = rng() % 2 ? 12 : maxCount;  // short spans, or any length
+        uint32_t x = 0;
+        while (x < w) {
+            const uint32_t skip = rng() % 6 == 0 ? rng() % 256 : rng() % 4 == 0 ? 0 : rng() % 40;
+            row.push_back(uint8_t(skip));
+            x += skip;
+            if (x >= w) break;
+            uint32_t n = std::min<uint32_t>({longest, maxCount, w - x});
+            n = rng() % (n + 1);
+            if (hostileSpan && rng() % 16 == 0) n = std::min<uint32_t>(maxCount, w - x + 1 + rng() % 4);
+            const bool run = compression && rng() % 2;
+            row.push_back(uint8_t(compression ? n << 1 | (run ? 1 : 0) : n));
+            const uint32_t bytes = run ? 1 : n;
+            const uint8_t value = uint8_t(rng());
+            for (uint32_t k = 0; k < bytes; ++k) row.push_back(uint8_t(rng() % 4 ? value + k : rng()));
+            x += n;
+            if (rng() % 64 == 0) break;  // a row that stops early
+        }
+    }
+    Bytes spans;
+    std::vector<uint32_t> starts;
+    for (const Bytes& row : rows) {
+        starts.push_back(uint32_t(spans.size()));
+        spans.insert(spans.end(), row.begin(), row.end());
+    }
+    std::vector<uint32_t> stored = testing::StoredLineOffsets(starts);
+    if (rng() % 10 == 0)
+        for (uint32_t& o : stored) o = rng() % 3 == 0 ? uint32_t(rng()) : o + rng() % 9 - 4;
+    if (rng() % 6 == 0 && !spans.empty()) spans.resize(spans.size() - 1 - rng() % std::min<size_t>(spans.size(), 600));
+    return testing::FrameRecord(compression, w, h, stored, spans);
+}
+
+// Decodes the record both ways and compares with the model: Pixels, and the
+// image (padding included) against the one built from Pixels.
+void ExpectDecodesAsTheModel(const Bytes& record, FrameImage& reused, int i) {
+    Spr s;
+    ASSERT_TRUE(s.LoadFromBytes(record));
+    ASSERT_TRUE(s.Decode()) << "record " << i;
+    ASSERT_EQ(s.Pixels, ModelDecode(s)) << "record " << i;
+
+    const auto expected = BuildFrameImage(s);
+    ASSERT_TRUE(s.DecodeInto(reused)) << "record " << i;
+    ASSERT_EQ(reused.Width(), expected->Width());
+    ASSERT_EQ(reused.Height(), expected->Height());
+    ASSERT_EQ(reused.Bits(), expected->Bits()) << "record " << i;  // padding included
+}
+
+// Runs a test once with the decoder's widest blocks and once with 16-byte
+// blocks only (the same on a machine without wider ones).
+class SprDecodeIntoBlocks : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { DecodeWithNarrowBlocksOnly(GetParam()); }
+    void TearDown() override { DecodeWithNarrowBlocksOnly(false); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Widths, SprDecodeIntoBlocks, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Narrow" : "Widest"; });
+
+TEST_P(SprDecodeIntoBlocks, MatchesTheSpanRulesAndTheImageOfDecode) {
     std::mt19937 rng(12345);
     auto reused = NewFrameImage();  // one image for every record, as a batch export keeps it
     for (int i = 0; i < 20000; ++i) {
-        const Bytes record = RandomRecord(rng);
-        Spr s;
-        ASSERT_TRUE(s.LoadFromBytes(record));
-        ASSERT_TRUE(s.Decode()) << "record " << i;
-        ASSERT_EQ(s.Pixels, ModelDecode(s)) << "record " << i;
-
-        const auto expected = BuildFrameImage(s);
-        ASSERT_TRUE(s.DecodeInto(*reused)) << "record " << i;
-        ASSERT_EQ(reused->Width(), expected->Width());
-        ASSERT_EQ(reused->Height(), expected->Height());
-        ASSERT_EQ(reused->Bits(), expected->Bits()) << "record " << i;  // padding included
+        ASSERT_NO_FATAL_FAILURE(ExpectDecodesAsTheModel(RandomRecord(rng), *reused, i));
     }
 }
 
-TEST(SprDecodeInto, LargeRowsWithLongSpans) {
+TEST_P(SprDecodeIntoBlocks, LargeFramesMatchTheSpanRules) {
+    std::mt19937 rng(4242);
+    auto reused = NewFrameImage();
+    for (int i = 0; i < 1500; ++i) {
+        ASSERT_NO_FATAL_FAILURE(ExpectDecodesAsTheModel(RandomLargeRecord(rng), *reused, i));
+    }
+}
+
+TEST_P(SprDecodeIntoBlocks, LargeRowsWithLongSpans) {
     // Rows wider than the short-span shortcuts, spans of every length around
     // 16 and 255, in both codings, ending at, before and past the row's end.
     std::mt19937 rng(99);
