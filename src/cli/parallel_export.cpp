@@ -1,18 +1,22 @@
 // The export loop of tessaron-export.  Each frame is read with a positioned
-// read, decoded straight into an image and written as a file.  With more
-// than one job, worker threads read and decode the frames ahead, each into
-// an image of its own, while the calling thread writes the files in frame
-// order and reports problems and progress in that order.  The files are
-// written by one thread because creating files in one folder does not go
-// faster from several: the file system serialises the changes to a folder
-// and its journal, and measured from two threads the run got slower.
-// Whatever the number of jobs, the run writes the same files, says the same
-// things and stops at the same frame when a file cannot be written.
+// read, decoded straight into an image and written as a file.  A file is
+// made in two steps (see PendingFile): its bytes are written to a file
+// without a name, and then it is put in place under its name.  With more
+// than one job, worker threads read, decode and write the frames ahead,
+// each into an image and a nameless file of its own, while the calling
+// thread puts the files in place in frame order and reports problems and
+// progress in that order.  Creating files splits well across two cores: the
+// nameless files take no part in the folder's changes, only putting them in
+// place does.  Whatever the number of jobs, the run writes the same files,
+// says the same things and stops at the same frame when a file cannot be
+// written; frames after that one that were already written are discarded
+// and leave nothing behind.
 #include <condition_variable>
 #include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -29,12 +33,24 @@ namespace {
 
 // One frame on its way from the archive to its file.
 struct FrameWork {
-    enum class Kind { Ready, Skipped, Failed } What = Kind::Ready;
-    std::string Name;             // the file to write
-    std::vector<uint8_t> Record;  // raw exports: the record as stored
-    std::string Problem;          // Skipped: the line to report
-    std::exception_ptr Error;     // Failed: anything else thrown, raised again in order
+    enum class Kind { Ready, Skipped, WriteFailed, Failed } What = Kind::Ready;
+    std::string Name;                 // the file to write
+    std::vector<uint8_t> Record;      // raw exports: the record as stored
+    std::optional<PendingFile> File;  // Ready, when written ahead: the file, still without its name
+    std::string Problem;              // Skipped and WriteFailed: the line to report
+    std::exception_ptr Error;         // Failed: anything else thrown, raised again in order
 };
+
+// The lines that report a file that could not be written.
+std::string WriteProblem(const EFCreateError& e, const std::string&) { return e.what(); }
+std::string WriteProblem(const EWriteError& e, const std::string& name) { return std::string(e.what()) + " on " + name; }
+
+// Writes the frame's bytes to a file that still has to be put in place.
+PendingFile WriteAhead(const FrameWork& work, const FrameImage& image, bool raw) {
+    if (!raw) return image.SaveToPendingFile(work.Name);
+    const std::span<const uint8_t> pieces[] = {std::span<const uint8_t>(work.Record)};
+    return PendingFile(work.Name, pieces);
+}
 
 // Reads and decodes frames.  Reads go through the archive's descriptor with
 // positioned reads, which share no file position, so several readers can
@@ -45,7 +61,10 @@ public:
         : archive_(archive), folder_(folder), raw_(raw) {}
 
     // Reads the frame into `work` and, for a BMP, decodes it into `image`.
-    void Read(const FrameJob& job, const FrameLocation& where, FrameWork& work, FrameImage& image) const {
+    // With `writeAhead`, also writes the file, which is then left for the
+    // caller to put in place.
+    void Read(const FrameJob& job, const FrameLocation& where, FrameWork& work, FrameImage& image,
+              bool writeAhead = false) const {
         work = FrameWork{};
         work.Name = ExportFileName(folder_, job.Entry, job.Frame, raw_ ? ".res" : ".bmp");
         try {
@@ -57,6 +76,7 @@ public:
             } else if (!sprite.DecodeInto(image)) {
                 Skip(job, work, DescribeDecodeFailure(sprite));
             }
+            if (writeAhead && work.What == FrameWork::Kind::Ready) Write(work, image);
         } catch (...) {
             work.What = FrameWork::Kind::Failed;
             work.Error = std::current_exception();
@@ -64,6 +84,22 @@ public:
     }
 
 private:
+    void Write(FrameWork& work, const FrameImage& image) const {
+        try {
+            work.File.emplace(WriteAhead(work, image, raw_));
+            work.Record = {};
+        } catch (const EFCreateError& e) {
+            Fail(work, WriteProblem(e, work.Name));
+        } catch (const EWriteError& e) {
+            Fail(work, WriteProblem(e, work.Name));
+        }
+    }
+
+    static void Fail(FrameWork& work, const std::string& problem) {
+        work.What = FrameWork::Kind::WriteFailed;
+        work.Problem = problem;
+    }
+
     static void Skip(const FrameJob& job, FrameWork& work, const std::string& why) {
         work.What = FrameWork::Kind::Skipped;
         work.Problem = FrameLabel(job, work.Name) + " skipped: " + why;
@@ -80,26 +116,28 @@ class FrameFiles {
 public:
     FrameFiles(Reporter& reporter, size_t total, bool raw) : reporter_(reporter), total_(total), raw_(raw) {}
 
-    // False when the run stops here.
-    bool Write(const FrameWork& work, const FrameImage& image) {
+    // False when the run stops here.  A file written ahead is put in place;
+    // otherwise it is written here.
+    bool Write(FrameWork& work, const FrameImage& image) {
         switch (work.What) {
         case FrameWork::Kind::Ready:
             try {
-                if (raw_)
-                    WriteFileAtomically(work.Name, std::span<const uint8_t>(work.Record));
+                if (work.File)
+                    work.File->Commit();
                 else
-                    image.SaveToFile(work.Name);
+                    WriteAhead(work, image, raw_).Commit();
                 ++summary_.Written;
             } catch (const EFCreateError& e) {
-                Stop(e.what());
+                Stop(WriteProblem(e, work.Name));
             } catch (const EWriteError& e) {
-                Stop(std::string(e.what()) + " on " + work.Name);
+                Stop(WriteProblem(e, work.Name));
             }
             break;
         case FrameWork::Kind::Skipped:
             reporter_.Problem(work.Problem);
             ++summary_.Skipped;
             break;
+        case FrameWork::Kind::WriteFailed: Stop(work.Problem); break;
         case FrameWork::Kind::Failed: std::rethrow_exception(work.Error);
         }
         reporter_.Progress(++done_, total_);
@@ -169,6 +207,8 @@ public:
             if (!goOn) break;
         }
         StopReaders();
+        // Frames written ahead of a stop are not put in place.
+        for (Slot& slot : ring_) slot.Work.File.reset();
         return files_.Summary();
     }
 
@@ -217,7 +257,7 @@ private:
                 }
                 slot = &ring_[handedOut_++ % ring_.size()];
             }
-            reader_.Read(job, where, slot->Work, *slot->Image);
+            reader_.Read(job, where, slot->Work, *slot->Image, /*writeAhead=*/true);
             {
                 std::lock_guard lock(mutex_);
                 slot->Ready = true;

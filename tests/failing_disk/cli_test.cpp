@@ -46,6 +46,7 @@ const Case kCases[] = {
     {"BatchRaw", {"--raw"}, ".res", "000_001", {"000_000"}},
     {"BatchPng", {"--format", "png"}, ".png", "000_001", {"000_000"}},
     {"BatchBmpInParallel", {"--jobs", "3"}, ".bmp", "000_001", {"000_000"}},
+    {"BatchRawInParallel", {"--raw", "--jobs", "2"}, ".res", "000_001", {"000_000"}},
     {"SingleFrameBmp", {"--block", "1"}, ".bmp", "001_000", {}},
     {"SingleFrameRaw", {"--raw", "--block", "1"}, ".res", "001_000", {}},
 };
