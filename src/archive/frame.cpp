@@ -192,80 +192,80 @@ constexpr size_t kRowSlack = 256;
 
 enum class RowStop { AtRowEnd, NearDataEnd, SpanPastRow };
 
-// Blocks of N bytes in the target's widest registers.
+// Blocks of N bytes in the target's widest registers, loaded and stored at
+// any address.
 template <unsigned N>
 struct Blocks;
 template <>
 struct Blocks<16> {
-    using V = Block16;
+    using V = uint8_t __attribute__((vector_size(16), aligned(1), may_alias));
 };
 template <>
 struct Blocks<32> {
-    using V = uint8_t __attribute__((vector_size(32)));
+    using V = uint8_t __attribute__((vector_size(32), aligned(1), may_alias));
 };
 
 // Decodes spans of a row whose target has kRowSlack bytes of room past the
-// row's end, as long as the data has kFarFromEnd bytes left, with one block
-// store for a skip or span of up to N pixels and a fixed number of them for
-// a longer one, so that the branches follow size classes, not lengths.
+// row's end, up to the point where the span data has less than kFarFromEnd
+// bytes left (`fastEnd`).  A skip or span of up to N pixels is written as one
+// block, a longer one as a fixed number of blocks, so that the branches
+// follow size classes rather than lengths.  `in` is the read position, `out`
+// the pixel at the column and `left` the pixels from there to the row's end.
 template <unsigned N, bool Runs>
-[[gnu::always_inline]] inline RowStop FastRow(const uint8_t* data, uint32_t end, uint32_t width, uint8_t* out,
-                                uint32_t& pInOut, uint32_t& xInOut) {
+[[gnu::always_inline]] inline RowStop FastRow(const uint8_t* fastEnd, const uint8_t*& inOut, uint8_t*& outInOut,
+                                              uint32_t& leftInOut) {
     using V = typename Blocks<N>::V;
     constexpr unsigned kAnySpan = (Runs ? 128 : 256) / N;  // blocks that hold any span
     constexpr unsigned kAnySkip = 256 / N;
     const V background = V{} + BackgroundIndex;
-    uint32_t p = pInOut;
-    uint32_t x = xInOut;
+    const uint8_t* in = inOut;
+    uint8_t* out = outInOut;
+    uint32_t left = leftInOut;
     RowStop stop = RowStop::NearDataEnd;
-    while (end - p >= kFarFromEnd) {
-        const uint32_t skip = data[p];
-        const uint32_t count = data[p + 1];
-        if (skip >= width - x) {  // the skip reaches the row's end
+    while (in <= fastEnd) {
+        const uint32_t skip = in[0];
+        const uint32_t count = in[1];
+        if (skip >= left) {  // the skip reaches the row's end
             stop = RowStop::AtRowEnd;
             break;
         }
-        if (skip <= N) {
-            std::memcpy(out + x, &background, N);
-        } else {
-            for (unsigned k = 0; k < kAnySkip; ++k) std::memcpy(out + x + k * N, &background, N);
+        V* const gap = reinterpret_cast<V*>(out);
+        gap[0] = background;
+        if (skip > N) {
+            for (unsigned k = 1; k < kAnySkip; ++k) gap[k] = background;
         }
-        x += skip;
+        out += skip;
+        left -= skip;
         const uint32_t n = Runs ? count >> 1 : count;
-        if (n > width - x) {
+        if (n > left) {
             stop = RowStop::SpanPastRow;
             break;
         }
-        const uint8_t* const in = data + p + 2;
-        if constexpr (Runs) {
-            // A run repeats the byte after its count, literals copy the bytes
-            // after it: chosen by a mask rather than a branch.
-            const V literal = V{} + uint8_t((count & 1) - 1);  // all ones for literals
-            const V run = (V{} + in[0]) & ~literal;
-            V block;
-            std::memcpy(&block, in, N);
-            block = (block & literal) | run;
-            std::memcpy(out + x, &block, N);
+        V* const span = reinterpret_cast<V*>(out);
+        if (Runs && (count & 1)) {
+            // Runs and literals take a branch: where they alternate in a
+            // pattern it is predicted, and then a run does not wait for its
+            // count byte to find the next span.
+            const V run = V{} + in[2];
+            span[0] = run;
             if (n > N) {
-                for (unsigned k = 1; k < kAnySpan; ++k) {
-                    std::memcpy(&block, in + k * N, N);
-                    block = (block & literal) | run;
-                    std::memcpy(out + x + k * N, &block, N);
-                }
+                for (unsigned k = 1; k < kAnySpan; ++k) span[k] = run;
             }
-            p += 2 + ((count & 1) ? 1 : n);
+            in += 3;
         } else {
-            if (n <= N) {
-                std::memcpy(out + x, in, N);
-            } else {
-                for (unsigned k = 0; k < kAnySpan; ++k) std::memcpy(out + x + k * N, in + k * N, N);
+            const V* const literal = reinterpret_cast<const V*>(in + 2);
+            span[0] = literal[0];
+            if (n > N) {
+                for (unsigned k = 1; k < kAnySpan; ++k) span[k] = literal[k];
             }
-            p += 2 + n;
+            in += 2 + n;
         }
-        x += n;
+        out += n;
+        left -= n;
     }
-    pInOut = p;
-    xInOut = x;
+    inOut = in;
+    outInOut = out;
+    leftInOut = left;
     return stop;
 }
 
@@ -281,6 +281,7 @@ template <unsigned N>
     const bool downwards = rows.Step > 0;  // row order is memory order
     uint8_t* const last = rows.Row(downwards ? height - 1 : 0);
     uint8_t* const targetEnd = last + width + rows.Pad;
+    const uint8_t* const fastEnd = f.End >= kFarFromEnd ? f.Data + (f.End - kFarFromEnd) : nullptr;
     const V background = V{} + BackgroundIndex;
     for (uint32_t i = 0; i < height; ++i) {
         const uint32_t row = downwards ? i : height - 1 - i;
@@ -289,17 +290,21 @@ template <unsigned N>
         uint32_t p = f.LineOffsets[row];
         uint32_t x = 0;
         RowStop stop = RowStop::NearDataEnd;
-        if (limit - width >= kRowSlack) {
-            stop = f.Runs ? FastRow<N, true>(f.Data, f.End, width, out, p, x)
-                          : FastRow<N, false>(f.Data, f.End, width, out, p, x);
+        if (limit - width >= kRowSlack && fastEnd) {
+            const uint8_t* in = f.Data + p;
+            uint8_t* at = out;
+            uint32_t left = width;
+            stop = f.Runs ? FastRow<N, true>(fastEnd, in, at, left) : FastRow<N, false>(fastEnd, in, at, left);
             if (stop == RowStop::SpanPastRow) return false;
+            p = uint32_t(in - f.Data);
+            x = width - left;
         }
         if (stop == RowStop::NearDataEnd) {
             x = DecodeRowRest(f, out, p, x, limit);
             if (x == kSpanPastRow) return false;
         }
         if (limit - width >= N) {
-            for (; x < width; x += N) std::memcpy(out + x, &background, N);
+            for (; x < width; x += N) *reinterpret_cast<V*>(out + x) = background;
         } else if (x < width) {
             std::memset(out + x, BackgroundIndex, width - x);
         }
