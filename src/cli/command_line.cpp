@@ -142,8 +142,9 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
             },
             ""));
     app.add_option("--jobs,-j", options.Jobs,
-                   "Threads to use (default: one per processor core): one writes the files "
-                   "while the others read and decode frames; the files are the same whatever the number")
+                   "Threads to use (default: one per processor core): the others read, decode and write "
+                   "frames ahead while one puts the files in place in order; the files are the same "
+                   "whatever the number")
         ->type_name("N")
         ->check(CLI::Range(1u, kMaxJobs));
     std::string formatText = "bmp";

@@ -84,10 +84,10 @@ unsigned ResolveJobCount(unsigned requested);
 // a BMP of the decoded frame, or with `raw` the record exactly as stored.
 // Frames that cannot be read whole or decoded are reported and skipped; a
 // file that cannot be written is reported and ends the run, as it does in
-// the viewer.  With `jobCount` above 1, jobCount - 1 threads read and
-// decode frames ahead while the calling thread writes the files; the files
-// are the same, and problems and progress still reach the reporter in frame
-// order from the calling thread.
+// the viewer.  With `jobCount` above 1, jobCount - 1 threads read, decode
+// and write frames ahead into files without a name while the calling
+// thread puts the files in place; the files are the same, and problems and
+// progress still reach the reporter in frame order from the calling thread.
 ExportSummary ExportFrames(TArchive& archive, const std::vector<FrameJob>& jobs,
                            const std::string& folder, bool raw, Reporter& reporter,
                            unsigned jobCount = 1);
