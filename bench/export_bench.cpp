@@ -215,6 +215,9 @@ int main(int argc, char** argv) try {
          {baseline, "--plain"}},
         {"baseline-rename", "baseline_writer --rename: named temporary file, write, rename (the classic safe way)",
          true, {baseline, "--rename"}},
+        {"baseline-j" + jobsText, "baseline_writer --jobs " + jobsText + ": as `baseline`, the files shared out "
+                                  "among " + jobsText + " threads (for comparison: what both cores can do)",
+         true, {baseline, "--jobs", jobsText}},
     };
 
     std::vector<SizeResult> results;
@@ -274,20 +277,24 @@ int main(int argc, char** argv) try {
     md << "Variants (medians of interleaved rounds; baselines time their writing only, the exporter is timed "
           "as a whole process):\n\n";
     for (const Variant& v : variants) md << "- `" << v.Name << "`: " << v.Description << "\n";
+    const std::string parallelBaseline = "baseline-j" + jobsText;
     md << "\n| archive frames | files | MB | export s | export-j1 s | baseline s | baseline-plain s"
-       << " | baseline-rename s | export / baseline | export-j1 / baseline | export / baseline-plain |\n"
-       << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+       << " | baseline-rename s | " << parallelBaseline << " s | export / baseline | export-j1 / baseline"
+       << " | export / baseline-plain | export / " << parallelBaseline << " |\n"
+       << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     std::ofstream tsv(s.Out + "/export.tsv");
-    tsv << "# frames\tfiles\texport_fps\texport_j1_fps\tbaseline_fps\tbaseline_plain_fps\tbaseline_rename_fps\n";
+    tsv << "# frames\tfiles\texport_fps\texport_j1_fps\tbaseline_fps\tbaseline_plain_fps\tbaseline_rename_fps"
+           "\tbaseline_parallel_fps\n";
     for (const SizeResult& r : results) {
         const double e = r.Med("export"), e1 = r.Med("export-j1"), b = r.Med("baseline"),
-                     bp = r.Med("baseline-plain"), br = r.Med("baseline-rename");
+                     bp = r.Med("baseline-plain"), br = r.Med("baseline-rename"), bj = r.Med(parallelBaseline);
         md << "| " << r.Frames << " | " << r.Files << " | " << Fixed(r.Bytes / 1e6, 1) << " | " << Fixed(e, 3)
            << " | " << Fixed(e1, 3) << " | " << Fixed(b, 3) << " | " << Fixed(bp, 3) << " | " << Fixed(br, 3)
-           << " | **" << Fixed(e / b, 2) << "** | " << Fixed(e1 / b, 2) << " | " << Fixed(e / bp, 2) << " |\n";
+           << " | " << Fixed(bj, 3) << " | **" << Fixed(e / b, 2) << "** | " << Fixed(e1 / b, 2) << " | "
+           << Fixed(e / bp, 2) << " | " << Fixed(e / bj, 2) << " |\n";
         tsv << r.Frames << '\t' << r.Files << '\t' << Fixed(r.Files / e, 0) << '\t' << Fixed(r.Files / e1, 0)
             << '\t' << Fixed(r.Files / b, 0) << '\t' << Fixed(r.Files / bp, 0) << '\t' << Fixed(r.Files / br, 0)
-            << '\n';
+            << '\t' << Fixed(r.Files / bj, 0) << '\n';
     }
     const SizeResult& main = *std::find_if(results.begin(), results.end(),
                                            [&](const SizeResult& r) { return r.Frames == s.Main; });
@@ -303,6 +310,8 @@ int main(int argc, char** argv) try {
        << "- export-all (--jobs " << s.Jobs << ") / file-creation baseline: **" << Fixed(main.Med("export") / main.Med("baseline"), 2)
        << "** (target at most 1.0)\n"
        << "- export-all (--jobs 1) / file-creation baseline: " << Fixed(main.Med("export-j1") / main.Med("baseline"), 2) << "\n"
+       << "- export-all (--jobs " << s.Jobs << ") / the baseline on " << s.Jobs << " threads: "
+       << Fixed(main.Med("export") / main.Med(parallelBaseline), 2) << "\n"
        << "- output of --jobs " << s.Jobs << " identical to --jobs 1: " << (identical ? "yes" : "NO") << " ("
        << comparedFiles << " files compared)\n"
        << "- peak memory, archive of " << largest.Frames << " frames / archive of " << main.Frames << " frames: **"
