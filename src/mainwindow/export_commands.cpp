@@ -180,42 +180,40 @@ bool TForm1::PrepareExportPath(std::string& folder) {
 
 // --- Single-frame export -----------------------------------------------------
 
-void TForm1::mmFileExportClick() {
+// The selected frame, read (and with `decode` decoded) for a single export,
+// and the name of its file in the export folder.  False when there is
+// nothing to write: no frame is selected, no folder was chosen, or the
+// frame cannot be read whole or decoded, which the user is told.
+bool TForm1::ReadSelectedFrame(const char* extension, bool decode, Spr& sprite, std::string& name) {
     const int row = SelectedRow();
-    if (row < 0) return;
+    if (row < 0) return false;
     std::string folder;
-    if (!PrepareExportPath(folder)) return;
+    if (!PrepareExportPath(folder)) return false;
 
     const uint32_t f = FFrameIndex[row];
     const uint32_t b = FCurBlock;
-    const std::string name = ExportFileName(folder, FArchive.FBlockIndex[b], f, ".bmp");
-    Spr sprite;
-    const FrameFault fault = ReadFrame(FArchive, b, f, sprite, true);
+    name = ExportFileName(folder, FArchive.FBlockIndex[b], f, extension);
+    const FrameFault fault = ReadFrame(FArchive, b, f, sprite, decode);
     if (fault != FrameFault::None) {
         FDialogs.ShowMessage(this, MessageKind::Error, FrameFaultText(FrameName(FArchive, b, f), fault));
-        return;
+        return false;
     }
-    const std::unique_ptr<FrameImage> image = BuildFrameImage(sprite);
-    image->SaveToFile(name);
+    return true;
+}
+
+void TForm1::mmFileExportClick() {
+    Spr sprite;
+    std::string name;
+    if (!ReadSelectedFrame(".bmp", /*decode=*/true, sprite, name)) return;
+    BuildFrameImage(sprite)->SaveToFile(name);
 }
 
 void TForm1::mmFileExportRawClick() {
-    const int row = SelectedRow();
-    if (row < 0) return;
-    std::string folder;
-    if (!PrepareExportPath(folder)) return;
-
-    const uint32_t f = FFrameIndex[row];
-    const uint32_t b = FCurBlock;
-    const std::string name = ExportFileName(folder, FArchive.FBlockIndex[b], f, ".res");
     // The record is written as stored, so one that does not decode is
     // written too; only one that cannot be read whole is refused.
     Spr sprite;
-    const FrameFault fault = ReadFrame(FArchive, b, f, sprite, false);
-    if (fault != FrameFault::None) {
-        FDialogs.ShowMessage(this, MessageKind::Error, FrameFaultText(FrameName(FArchive, b, f), fault));
-        return;
-    }
+    std::string name;
+    if (!ReadSelectedFrame(".res", /*decode=*/false, sprite, name)) return;
     sprite.SaveRaw(name);
 }
 

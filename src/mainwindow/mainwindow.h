@@ -115,6 +115,7 @@ public:
     // The prologue of every export command: makes sure a folder is set and
     // gives the folder text to write into.  False: the command ends at once.
     bool PrepareExportPath(std::string& folder);
+    bool ReadSelectedFrame(const char* extension, bool decode, Spr& sprite, std::string& name);
 
     // --- Browsing (browsing.cpp) ----------------------------------------------
     void TreeView1Change();
