@@ -19,18 +19,30 @@ namespace {
 
 using tessaron::writer::Coding;
 
-enum class Content { Mixed, RunHeavy, LiteralHeavy };
+enum class Content { Mixed, RunHeavy, LiteralHeavy, Shaded };
 
 // A deterministic sprite: a shape on background with runs, gradients and
-// noise in the proportions the content asks for.
+// noise in the proportions the content asks for.  Shaded is closest to a
+// drawn sprite: flat areas of 3 to 30 pixels between details of 1 to 3, so
+// that runs and literals of many lengths follow each other irregularly.
 std::vector<uint8_t> Sprite(uint32_t w, uint32_t h, Content content) {
     std::mt19937 rng(w * 7919 + h);
     std::vector<uint8_t> p(size_t(w) * h, tessaron::BackgroundIndex);
     for (uint32_t y = 0; y < h; ++y) {
         const uint32_t margin = (y * 7 + w / 8) % (w / 4 + 1);
+        uint32_t same = 0;  // Shaded: pixels left of the current stretch
+        uint8_t shade = 0;
         for (uint32_t x = margin; x + margin < w; ++x) {
             uint8_t v;
             switch (content) {
+            case Content::Shaded:
+                if (same == 0) {
+                    same = rng() % 2 ? 1 + rng() % 3 : 3 + rng() % 28;
+                    shade = uint8_t(0x50 + rng() % 32);
+                }
+                --same;
+                v = shade;
+                break;
             case Content::RunHeavy: v = uint8_t(0x10 + (x / 24) % 8); break;
             case Content::LiteralHeavy: v = uint8_t(rng() % 256 == 0x44 ? 0x45 : rng() % 256); break;
             default: v = (x / 8 + y / 8) % 2 ? uint8_t(0x20 + x % 16) : uint8_t(0x30); break;
@@ -175,11 +187,12 @@ void BM_Memcpy(benchmark::State& state, uint32_t w, uint32_t h) {
 }
 
 // Small frames (16 to 64 pixels on a side) and large ones (256 to 640), in
-// the three contents and both codings.
+// the four contents and both codings.
 struct Size { uint32_t W, H; };
 constexpr Size kSizes[] = {{16, 16}, {32, 48}, {64, 64}, {256, 256}, {640, 480}};
 constexpr std::pair<Content, const char*> kContents[] = {
-    {Content::Mixed, "mixed"}, {Content::RunHeavy, "runs"}, {Content::LiteralHeavy, "literal"}};
+    {Content::Mixed, "mixed"}, {Content::RunHeavy, "runs"}, {Content::LiteralHeavy, "literal"},
+    {Content::Shaded, "shaded"}};
 constexpr std::pair<Coding, const char*> kCodings[] = {{Coding::Plain, "plain"}, {Coding::Runs, "runcoded"}};
 
 std::string Name(const char* what, Size size) {
