@@ -1,5 +1,3 @@
-#include <png.h>
-
 #include <cstring>
 #include <random>
 
@@ -8,61 +6,15 @@
 #include "archive_json.h"
 #include "frame.h"
 #include "palette.h"
+#include "png_reader.h"
 #include "png_writer.h"
 #include "sprite_sheet.h"
 
 namespace tessaron {
 namespace {
 
-// What a PNG file holds, read back with libpng without any transformation,
-// so that pixels come out as the stored palette indices.
-struct DecodedPng {
-    uint32_t width = 0, height = 0;
-    int bitDepth = 0, colourType = 0;
-    std::vector<png_color> palette;
-    std::vector<uint8_t> alpha;  // tRNS entries, if any
-    std::vector<uint8_t> pixels;
-};
-
-struct Reader {
-    const std::vector<uint8_t>* bytes;
-    size_t at = 0;
-};
-
-void ReadFromVector(png_structp png, png_bytep out, png_size_t n) {
-    auto* r = static_cast<Reader*>(png_get_io_ptr(png));
-    if (r->at + n > r->bytes->size()) png_error(png, "read past the end");
-    std::memcpy(out, r->bytes->data() + r->at, n);
-    r->at += n;
-}
-
-DecodedPng ReadPng(const std::vector<uint8_t>& file) {
-    DecodedPng d;
-    Reader reader{&file};
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        ADD_FAILURE() << "libpng could not read the file";
-        return {};
-    }
-    png_set_read_fn(png, &reader, ReadFromVector);
-    png_read_info(png, info);
-    d.width = png_get_image_width(png, info);
-    d.height = png_get_image_height(png, info);
-    d.bitDepth = png_get_bit_depth(png, info);
-    d.colourType = png_get_color_type(png, info);
-    png_colorp colours = nullptr;
-    int count = 0;
-    if (png_get_PLTE(png, info, &colours, &count)) d.palette.assign(colours, colours + count);
-    png_bytep trans = nullptr;
-    int transCount = 0;
-    if (png_get_tRNS(png, info, &trans, &transCount, nullptr)) d.alpha.assign(trans, trans + transCount);
-    d.pixels.resize(size_t(d.width) * d.height);
-    for (uint32_t row = 0; row < d.height; ++row) png_read_row(png, d.pixels.data() + size_t(row) * d.width, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    return d;
-}
+using testing::DecodedPng;
+using testing::ReadPng;
 
 IndexedPicture RandomPicture(std::mt19937& rng, uint32_t w, uint32_t h) {
     IndexedPicture p{w, h, std::vector<uint8_t>(size_t(w) * h)};

@@ -2,8 +2,6 @@
 // decoded frames and the BMPs, sprite sheets against the frames they hold,
 // the JSON index against the listing, and the options that cannot go
 // together.
-#include <png.h>
-
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -18,6 +16,7 @@
 #include "image.h"
 #include "naming.h"
 #include "palette.h"
+#include "png_reader.h"
 #include "records.h"
 
 namespace tessaron::testing {
@@ -29,57 +28,7 @@ using Bytes = std::vector<uint8_t>;
 
 // ---- reading files back ----
 
-// A PNG read with libpng and no transformations, so the pixels are the
-// stored palette indices.
-struct DecodedPng {
-    uint32_t width = 0, height = 0;
-    int bitDepth = 0, colourType = 0;
-    std::vector<png_color> palette;
-    Bytes alpha;  // the tRNS entries, if any
-    Bytes pixels;
-};
-
-struct PngSource {
-    const Bytes* bytes;
-    size_t at = 0;
-};
-
-void ReadFromBytes(png_structp png, png_bytep out, png_size_t n) {
-    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
-    if (source->at + n > source->bytes->size()) png_error(png, "read past the end");
-    std::memcpy(out, source->bytes->data() + source->at, n);
-    source->at += n;
-}
-
-DecodedPng ReadPng(const std::string& path) {
-    const Bytes file = ReadFileBytes(path);
-    DecodedPng d;
-    PngSource source{&file};
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        ADD_FAILURE() << "libpng cannot read " << path;
-        return {};
-    }
-    png_set_read_fn(png, &source, ReadFromBytes);
-    png_read_info(png, info);
-    d.width = png_get_image_width(png, info);
-    d.height = png_get_image_height(png, info);
-    d.bitDepth = png_get_bit_depth(png, info);
-    d.colourType = png_get_color_type(png, info);
-    png_colorp colours = nullptr;
-    int count = 0;
-    if (png_get_PLTE(png, info, &colours, &count)) d.palette.assign(colours, colours + count);
-    png_bytep trans = nullptr;
-    int transCount = 0;
-    if (png_get_tRNS(png, info, &trans, &transCount, nullptr)) d.alpha.assign(trans, trans + transCount);
-    d.pixels.resize(size_t(d.width) * d.height);
-    for (uint32_t row = 0; row < d.height; ++row) png_read_row(png, d.pixels.data() + size_t(row) * d.width, nullptr);
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    return d;
-}
+DecodedPng ReadPngFile(const std::string& path) { return ReadPng(ReadFileBytes(path)); }
 
 // The chunks of a PNG file in order, each as its type and its whole bytes.
 std::vector<std::pair<std::string, Bytes>> Chunks(const Bytes& file) {
@@ -223,7 +172,7 @@ TEST_F(ModdingTest, PngFramesHoldTheDecodedIndicesOfTheBmps) {
         if (!picture.Width || !picture.Height) continue;
         const std::string name = ExportFileName("/", key.first, key.second, ".png");
         SCOPED_TRACE(name);
-        const DecodedPng d = ReadPng(pngDir + name);
+        const DecodedPng d = ReadPngFile(pngDir + name);
         EXPECT_EQ(d.bitDepth, 8);
         EXPECT_EQ(d.colourType, PNG_COLOR_TYPE_PALETTE);
         ASSERT_EQ(d.width, picture.Width);
@@ -235,7 +184,7 @@ TEST_F(ModdingTest, PngFramesHoldTheDecodedIndicesOfTheBmps) {
         EXPECT_TRUE(d.alpha.empty());
 
         // --transparent adds the transparency chunk and changes nothing else.
-        const DecodedPng t = ReadPng(clearDir + name);
+        const DecodedPng t = ReadPngFile(clearDir + name);
         ExpectBackgroundTransparent(t);
         auto plainChunks = Chunks(ReadFileBytes(pngDir + name));
         auto clearChunks = Chunks(ReadFileBytes(clearDir + name));
@@ -265,7 +214,7 @@ TEST_F(ModdingTest, SheetRectanglesHoldExactlyTheFrames) {
     for (const Expect& e : {Expect{1, {0, 1, 3, 4, 5, 7}}, Expect{3, {0, 1}}}) {
         const std::string stem = dir + "/" + (e.entry == 1 ? "001" : "003");
         SCOPED_TRACE(stem);
-        const DecodedPng sheet = ReadPng(stem + ".png");
+        const DecodedPng sheet = ReadPngFile(stem + ".png");
         ExpectSpritePalette(sheet);
         EXPECT_TRUE(sheet.alpha.empty());
         const nlohmann::json json = ReadJson(stem + ".json");
@@ -313,7 +262,7 @@ TEST_F(ModdingTest, SheetRectanglesHoldExactlyTheFrames) {
 
     // The transparent sheet has the same pixels and layout; only index 0x44
     // (frame background and gaps alike) becomes transparent.
-    const DecodedPng plain = ReadPng(dir + "/001.png"), clearSheet = ReadPng(clearDir + "/001.png");
+    const DecodedPng plain = ReadPngFile(dir + "/001.png"), clearSheet = ReadPngFile(clearDir + "/001.png");
     EXPECT_TRUE(clearSheet.pixels == plain.pixels);
     ExpectBackgroundTransparent(clearSheet);
     nlohmann::json clearJson = ReadJson(clearDir + "/001.json");
