@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "archive.h"
+#include "child_process.h"
 #include "frame.h"
 #include "image.h"
 #include "views.h"
@@ -88,18 +89,6 @@ uint64_t PeakResidentBytes() {
     ::_exit(written ? 0 : 1);
 }
 
-std::string ReadAll(int fd) {
-    std::string text;
-    char buffer[256];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        text.append(buffer, size_t(got));
-    }
-    return text;
-}
-
 }  // namespace
 
 bool UnderAddressSanitizer() {
@@ -119,27 +108,13 @@ bool UnderAddressSanitizer() {
 RoadRun WalkInChild(const std::string& path, const RoadLimits& limits) {
     RoadRun run;
     run.AddressSpaceLimited = !UnderAddressSanitizer();
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        run.Failure = "cannot make a pipe";
+    const ForkedChild child = RunInChild([&](int out) { Child(out, path, limits); });
+    if (!child.Started) {
+        run.Failure = "cannot start a child process";
         return run;
     }
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        Child(fds[1], path, limits);
-    }
-    ::close(fds[1]);
-    if (pid < 0) {
-        ::close(fds[0]);
-        run.Failure = "cannot fork";
-        return run;
-    }
-    const std::string report = ReadAll(fds[0]);
-    ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    const std::string& report = child.Output;
+    const int status = child.WaitStatus;
 
     if (WIFSIGNALED(status)) {
         const int sig = WTERMSIG(status);

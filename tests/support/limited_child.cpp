@@ -1,13 +1,13 @@
 #include "limited_child.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "child_process.h"
 #include "fixtures.h"
 
 namespace tessaron::testing {
@@ -22,41 +22,13 @@ void LimitFileSize(std::optional<uint64_t> limit) {
     }
 }
 
-std::string ReadAll(int fd) {
-    std::string text;
-    char buffer[512];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        text.append(buffer, size_t(got));
-    }
-    return text;
-}
-
-// Forks; the child runs `child` with the write end of a pipe and must end
-// with _exit.  Returns the exit status and what came through the pipe.
+// Runs `child` in a forked process (see RunInChild); Status is its exit
+// status, or -1 when it could not start or did not exit normally.
 ChildResult Fork(const std::function<void(int)>& child) {
+    const ForkedChild run = RunInChild(child);
     ChildResult result;
-    int fds[2];
-    if (::pipe(fds) != 0) return result;
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        child(fds[1]);
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    if (pid < 0) {
-        ::close(fds[0]);
-        return result;
-    }
-    result.Output = ReadAll(fds[0]);
-    ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
-    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Output = run.Output;
+    if (run.Started && WIFEXITED(run.WaitStatus)) result.Status = WEXITSTATUS(run.WaitStatus);
     return result;
 }
 
