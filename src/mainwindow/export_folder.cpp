@@ -9,7 +9,7 @@ std::string NormalizeExportPath(const std::string& folder)
 
     std::string result;
     if (folder.front() == '/')
-        result = "/";
+        result.push_back('/');
 
     size_t start = 0;
     while (start < folder.size()) {
