@@ -174,11 +174,12 @@ ExportSummary ExportOneByOne(const TArchive& archive, FrameSource& frames, const
     return files.Summary();
 }
 
-// Readers take frames in order from the source and leave them, decoded, in
-// a ring of slots, each slot with its own image; the calling thread writes
-// the slots' files in frame order and frees the slots again.  Readers run at
-// most the ring's length ahead, which bounds the memory whatever the size
-// of the archive.
+// Readers take frames in order from the source and leave them in a ring of
+// slots, each slot with its own image: decoded, and written to a file
+// without a name.  The calling thread puts the slots' files in place in
+// frame order and frees the slots again.  Readers run at most the ring's
+// length ahead, which bounds the memory (and the files open at once)
+// whatever the size of the archive.
 class ParallelExport {
 public:
     ParallelExport(const TArchive& archive, FrameSource& frames, const std::string& folder, bool raw,
@@ -216,7 +217,7 @@ private:
     // Readers fill the ring and sleep until half of it is free again, so
     // that a reader is woken once per half ring rather than once per frame.
     // Each slot holds a decoded frame, so there are not too many of them.
-    static constexpr size_t kSlotsPerReader = 8;
+    static constexpr size_t kSlotsPerReader = 16;
     static constexpr size_t kMaxSlots = 64;
 
     struct Slot {
@@ -258,21 +259,35 @@ private:
                 slot = &ring_[handedOut_++ % ring_.size()];
             }
             reader_.Read(job, where, slot->Work, *slot->Image, /*writeAhead=*/true);
+            bool wake;
             {
                 std::lock_guard lock(mutex_);
                 slot->Ready = true;
+                wake = BatchReady();
             }
-            haveFrame_.notify_all();
+            if (wake) haveFrame_.notify_all();
         }
     }
 
     // The next frame's slot once it is read; null after the last frame.
+    // When the writer has caught up with the readers it waits for a batch
+    // of frames rather than one: waking a thread for every frame cost more
+    // than putting the file in place.
     Slot* NextReadySlot() {
         std::unique_lock lock(mutex_);
         Slot& slot = ring_[freed_ % ring_.size()];
-        haveFrame_.wait(lock, [&] { return slot.Ready || readerError_ || (exhausted_ && freed_ == handedOut_); });
+        if (!slot.Ready) haveFrame_.wait(lock, [&] { return BatchReady() || readerError_; });
         if (readerError_) std::rethrow_exception(readerError_);
         return slot.Ready ? &slot : nullptr;
+    }
+
+    // True when the frames the writer takes next are ready in a batch, or
+    // the source is exhausted and every frame handed out is ready.
+    bool BatchReady() const {
+        const size_t batch = std::max<size_t>(1, ring_.size() / 4);
+        size_t ready = 0;
+        while (ready < batch && freed_ + ready < handedOut_ && ring_[(freed_ + ready) % ring_.size()].Ready) ++ready;
+        return ready == batch || (exhausted_ && freed_ + ready == handedOut_);
     }
 
     void Free(Slot& slot) {
