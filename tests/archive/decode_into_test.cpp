@@ -52,6 +52,25 @@ Bytes ModelDecode(const Spr& s) {
     return pixels;
 }
 
+// Lays the rows out one after another as a record's span data.  One record
+// in `scrambleOneIn` then gets arbitrary line offsets, and one in
+// `cutOneIn` has its span data cut short by `cut`.
+template <class Cut>
+Bytes JoinRows(std::mt19937& rng, uint32_t compression, uint32_t w, uint32_t h, const std::vector<Bytes>& rows,
+               uint32_t scrambleOneIn, uint32_t cutOneIn, Cut cut) {
+    Bytes spans;
+    std::vector<uint32_t> starts;
+    for (const Bytes& row : rows) {
+        starts.push_back(uint32_t(spans.size()));
+        spans.insert(spans.end(), row.begin(), row.end());
+    }
+    std::vector<uint32_t> stored = testing::StoredLineOffsets(starts);
+    if (rng() % scrambleOneIn == 0)
+        for (uint32_t& o : stored) o = rng() % 3 == 0 ? uint32_t(rng()) : o + rng() % 9 - 4;
+    if (rng() % cutOneIn == 0 && !spans.empty()) cut(spans);
+    return testing::FrameRecord(compression, w, h, stored, spans);
+}
+
 // A random record: small frames, span bytes biased towards the values that
 // matter (short skips, short and long counts, odd and even), line offsets
 // canonical or arbitrary, the data sometimes cut short.
@@ -69,17 +88,7 @@ Bytes RandomRecord(std::mt19937& rng) {
             for (uint32_t k = 0; k < bytes; ++k) row.push_back(uint8_t(rng()));
         }
     }
-    Bytes spans;
-    std::vector<uint32_t> starts;
-    for (const Bytes& row : rows) {
-        starts.push_back(uint32_t(spans.size()));
-        spans.insert(spans.end(), row.begin(), row.end());
-    }
-    std::vector<uint32_t> stored = testing::StoredLineOffsets(starts);
-    if (rng() % 5 == 0)
-        for (uint32_t& o : stored) o = rng() % 3 == 0 ? uint32_t(rng()) : o + rng() % 9 - 4;
-    if (rng() % 4 == 0 && !spans.empty()) spans.resize(rng() % spans.size());
-    return testing::FrameRecord(compression, w, h, stored, spans);
+    return JoinRows(rng, compression, w, h, rows, 5, 4, [&](Bytes& spans) { spans.resize(rng() % spans.size()); });
 }
 
 // A random frame large enough for the decoder's block-wise loop: rows of
@@ -115,17 +124,9 @@ Bytes RandomLargeRecord(std::mt19937& rng) {
             if (rng() % 64 == 0) break;  // a row that stops early
         }
     }
-    Bytes spans;
-    std::vector<uint32_t> starts;
-    for (const Bytes& row : rows) {
-        starts.push_back(uint32_t(spans.size()));
-        spans.insert(spans.end(), row.begin(), row.end());
-    }
-    std::vector<uint32_t> stored = testing::StoredLineOffsets(starts);
-    if (rng() % 10 == 0)
-        for (uint32_t& o : stored) o = rng() % 3 == 0 ? uint32_t(rng()) : o + rng() % 9 - 4;
-    if (rng() % 6 == 0 && !spans.empty()) spans.resize(spans.size() - 1 - rng() % std::min<size_t>(spans.size(), 600));
-    return testing::FrameRecord(compression, w, h, stored, spans);
+    return JoinRows(rng, compression, w, h, rows, 10, 6, [&](Bytes& spans) {
+        spans.resize(spans.size() - 1 - rng() % std::min<size_t>(spans.size(), 600));
+    });
 }
 
 // Decodes the record both ways and compares with the model: Pixels, and the
