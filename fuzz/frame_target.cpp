@@ -94,6 +94,15 @@ int FuzzFrame(const uint8_t* data, size_t size) {
 
     FUZZ_EXPECT(direct->Bits() == image->Bits());
 
+    // The same again with the narrower blocks the decoder uses on processors
+    // without wider ones.
+    DecodeWithNarrowBlocksOnly(true);
+    const auto narrow = NewFrameImage();
+    const bool decodedNarrow = sprite.DecodeInto(*narrow);
+    DecodeWithNarrowBlocksOnly(false);
+    FUZZ_EXPECT(decodedNarrow);
+    FUZZ_EXPECT(narrow->Bits() == image->Bits());
+
     const auto reused = NewFrameImage();
     FillFrameImage(*reused, previous);
     FillFrameImage(*reused, sprite);
