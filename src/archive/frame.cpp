@@ -193,16 +193,23 @@ constexpr size_t kRowSlack = 256;
 enum class RowStop { AtRowEnd, NearDataEnd, SpanPastRow };
 
 // Blocks of N bytes in the target's widest registers, loaded and stored at
-// any address.
+// any address.  The alignment is lowered on the vector type itself: written
+// on the element type, clang keeps the vector's natural alignment.
+typedef uint8_t Vector16 __attribute__((vector_size(16)));
+typedef uint8_t Vector32 __attribute__((vector_size(32)));
+typedef Vector16 UnalignedVector16 __attribute__((aligned(1), may_alias));
+typedef Vector32 UnalignedVector32 __attribute__((aligned(1), may_alias));
+static_assert(alignof(UnalignedVector16) == 1 && alignof(UnalignedVector32) == 1);
+
 template <unsigned N>
 struct Blocks;
 template <>
 struct Blocks<16> {
-    using V = uint8_t __attribute__((vector_size(16), aligned(1), may_alias));
+    using V = UnalignedVector16;
 };
 template <>
 struct Blocks<32> {
-    using V = uint8_t __attribute__((vector_size(32), aligned(1), may_alias));
+    using V = UnalignedVector32;
 };
 
 // Decodes spans of a row whose target has kRowSlack bytes of room past the
