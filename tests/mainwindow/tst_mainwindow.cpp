@@ -53,6 +53,16 @@ QStringList Captions(const QMenu* menu) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+    // Every view as it is with no archive open.
+    static void ExpectNoArchiveShown(Viewer& v) {
+        QCOMPARE(v.form.TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(v.Rows(), 0);
+        QVERIFY(!v.Pictured());
+        QCOMPARE(v.Status(0), QString());
+        QCOMPARE(v.Status(1), QString());
+        QCOMPARE(v.ArchiveCommandsEnabled(), kAllDisabled);
+    }
+
 private slots:
     void init() { TestDialogs().Clear(); }
     void cleanup() { QVERIFY(!LoadingWindow()); }
@@ -330,12 +340,7 @@ private slots:
 
         // A third that fails leaves nothing of the second.
         v.Open(WriteFile(dir, "third.flx", std::vector<uint8_t>(100, 0x1A)));
-        QCOMPARE(v.form.TreeView1->topLevelItemCount(), 0);
-        QCOMPARE(v.Rows(), 0);
-        QVERIFY(!v.Pictured());
-        QCOMPARE(v.Status(0), QString());
-        QCOMPARE(v.Status(1), QString());
-        QCOMPARE(v.ArchiveCommandsEnabled(), kAllDisabled);
+        ExpectNoArchiveShown(v);
     }
 
     void closeEmptiesEveryView() {
@@ -346,12 +351,7 @@ private slots:
         v.SelectRow(0);
         v.form.mmFileClose->trigger();
         QVERIFY(!v.form.FArchive.FLoaded);
-        QCOMPARE(v.form.TreeView1->topLevelItemCount(), 0);
-        QCOMPARE(v.Rows(), 0);
-        QVERIFY(!v.Pictured());
-        QCOMPARE(v.Status(0), QString());
-        QCOMPARE(v.Status(1), QString());
-        QCOMPARE(v.ArchiveCommandsEnabled(), kAllDisabled);
+        ExpectNoArchiveShown(v);
     }
 
     void loadingWindowDuringOpen() {
